@@ -1,0 +1,74 @@
+#include "commun/pont_mpfr.h"
+
+#include "commun/pont_gmp.h"
+
+#include <algorithm>
+
+namespace harmo {
+
+namespace {
+struct PorteeMaximale {
+    PorteeMaximale() {
+        mpfr_set_emax(mpfr_get_emax_max());
+        mpfr_set_emin(mpfr_get_emin_min());
+    }
+};
+const PorteeMaximale portee;
+}  // namespace
+
+Mpfr::Mpfr(mpfr_prec_t bits) { mpfr_init2(v_, std::max<mpfr_prec_t>(bits, MPFR_PREC_MIN)); }
+Mpfr::~Mpfr() { mpfr_clear(v_); }
+
+void versMpfrExact(Mpfr& m, const NTL::RR& x) {
+    const NTL::ZZ& mant = x.mantissa();
+    long bits = std::max<long>(NTL::NumBits(mant), 1);
+    mpfr_set_prec(m, bits);
+    if (NTL::IsZero(mant))
+        mpfr_set_zero(m, 1);
+    else
+        mpfr_set_z_2exp(m, VueMpz(mant), x.exponent(), MPFR_RNDN);
+}
+
+void versRR(NTL::RR& r, mpfr_srcptr m) {
+    if (mpfr_zero_p(m)) {
+        NTL::clear(r);
+        return;
+    }
+    mpz_t z;
+    mpz_init(z);
+    mpfr_exp_t e = mpfr_get_z_2exp(z, m);
+    NTL::ZZ mant;
+    versZZ(mant, z);
+    mpz_clear(z);
+    NTL::MakeRRPrec(r, mant, static_cast<long>(e), std::max<long>(NTL::NumBits(mant), 1));
+}
+
+NTL::RR logR(const NTL::RR& x) {
+    Mpfr mx(1), r(NTL::RR::precision());
+    versMpfrExact(mx, x);
+    mpfr_log(r, mx, MPFR_RNDN);
+    NTL::RR res;
+    versRR(res, r);
+    return res;
+}
+
+NTL::RR expR(const NTL::RR& x) {
+    Mpfr mx(1), r(NTL::RR::precision());
+    versMpfrExact(mx, x);
+    mpfr_exp(r, mx, MPFR_RNDN);
+    NTL::RR res;
+    versRR(res, r);
+    return res;
+}
+
+NTL::RR powR(const NTL::RR& x, const NTL::RR& y) {
+    Mpfr mx(1), my(1), r(NTL::RR::precision());
+    versMpfrExact(mx, x);
+    versMpfrExact(my, y);
+    mpfr_pow(r, mx, my, MPFR_RNDN);
+    NTL::RR res;
+    versRR(res, r);
+    return res;
+}
+
+}  // namespace harmo

@@ -1,0 +1,10 @@
+// Menu item 2: is the fraction P/Q a harmonic sum?
+#pragma once
+
+#include "shell/etat.h"
+
+namespace harmo {
+
+int calcul(Etat& e);
+
+}  // namespace harmo

@@ -1,0 +1,76 @@
+// The terminal of the dialogue: prompts and results go out, whitespace-
+// delimited answers come in. The real one works on the standard streams;
+// tests drive the dialogues through a scripted one.
+#pragma once
+
+#include <NTL/RR.h>
+#include <NTL/ZZ.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace harmo {
+
+// Raised when the input has ended: no answer can be read any more.
+struct FinDeLEntree {};
+
+class Console {
+public:
+    // Longest token that an answer may have; a longer one is read past and refused.
+    static constexpr std::size_t maxJeton = 99999;
+
+    virtual ~Console() = default;
+    virtual void ecrire(std::string_view texte) = 0;
+    virtual void vider() = 0;
+    // Seeks the input to its end (this only succeeds on a regular file) and clears its state.
+    virtual void allerALaFin() = 0;
+    // Reads the next token. Returns false at end of input. A token longer than
+    // maxJeton is consumed whole but only its first maxJeton characters are kept,
+    // and trop_long is set.
+    virtual bool lireJeton(std::string& jeton, bool& trop_long) = 0;
+
+    Console& operator<<(std::string_view texte) { ecrire(texte); return *this; }
+    Console& operator<<(const char* texte) { ecrire(texte); return *this; }
+    Console& operator<<(long v);
+    Console& operator<<(int v) { return *this << static_cast<long>(v); }
+    Console& operator<<(long long v) { return *this << static_cast<long>(v); }
+    Console& operator<<(double v);
+    Console& operator<<(const NTL::ZZ& v);
+    Console& operator<<(const NTL::RR& v);
+};
+
+// Standard input and output, through buffers of their own.
+class ConsoleStandard : public Console {
+public:
+    ConsoleStandard();
+    ~ConsoleStandard() override;
+    void ecrire(std::string_view texte) override;
+    void vider() override;
+    void allerALaFin() override;
+    bool lireJeton(std::string& jeton, bool& trop_long) override;
+
+private:
+    int lireOctet();  // -1 at end of input
+    std::string sortie_;
+    char tampon_[1 << 16];
+    std::size_t debut_ = 0, fin_ = 0;
+    bool finAtteinte_ = false;
+};
+
+// A scripted terminal: answers from a string, everything written kept.
+class ConsoleScript : public Console {
+public:
+    explicit ConsoleScript(std::string entree) : entree_(std::move(entree)) {}
+    void ecrire(std::string_view texte) override { sortie.append(texte); }
+    void vider() override {}
+    void allerALaFin() override {}
+    bool lireJeton(std::string& jeton, bool& trop_long) override;
+    std::string sortie;
+
+private:
+    std::string entree_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace harmo

@@ -1,0 +1,22 @@
+// harmoniques: exact and approximate work on harmonic and Kempner sums.
+#include "shell/console.h"
+#include "shell/etat.h"
+#include "shell/menu.h"
+
+#include <memory>
+
+int main() {
+    harmo::ConsoleStandard console;
+    auto etat = std::make_unique<harmo::Etat>(console);
+    int statut = 1;
+    harmo::demarrer(*etat);
+    try {
+        statut = harmo::menu(*etat);
+    } catch (const harmo::FinDeLEntree&) {
+        // No answer can come any more: end the line and stop.
+        console << "\n";
+        statut = 1;
+    }
+    console.vider();
+    return statut;
+}

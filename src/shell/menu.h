@@ -1,0 +1,15 @@
+// Start-up and the main menu loop.
+#pragma once
+
+#include "shell/etat.h"
+
+namespace harmo {
+
+// Seeds the prime list and resets the menu's flags.
+void demarrer(Etat& e);
+// Runs the menu until the answer 0; returns the exit status (1).
+int menu(Etat& e);
+// The explanation text of menu item 3.
+void explications(Etat& e);
+
+}  // namespace harmo

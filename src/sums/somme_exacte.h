@@ -1,0 +1,48 @@
+// Exact sums of unit fractions 1/n, unreduced, by balanced binary splitting.
+#pragma once
+
+#include <NTL/ZZ.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace harmo {
+
+using NTL::ZZ;
+
+struct Fraction {
+    ZZ P;
+    ZZ Q{1};
+};
+
+// a = a + b without reduction: P = Pa*Qb + Pb*Qa, Q = Qa*Qb.
+void ajouter(Fraction& a, const Fraction& b);
+
+// Sum of the terms 1/n given one after the other, merged as a balanced tree:
+// memory stays logarithmic in the number of merges. Q is the product of the
+// denominators and P the sum of Q/n, exactly as adding them one by one would
+// give.
+class SommeEnArbre {
+public:
+    void terme(std::uint64_t n);
+    void terme(const ZZ& n);
+    // Consumes the terms given so far; 0/1 when there were none.
+    Fraction resultat();
+
+private:
+    void viderTampon();
+    void empiler(Fraction f);
+    std::vector<std::uint64_t> tampon_;
+    std::vector<std::pair<Fraction, int>> pile_;
+};
+
+// Sum of 1/n over the odd n with A < n <= B.
+Fraction sommeImpairs(const ZZ& A, const ZZ& B);
+
+// Sum of 1/n over every n with A < n <= B (0 <= A), through the splitting into
+// odd terms and half of the sum up to B/2: about half the work, and a
+// different (unreduced) pair P/Q from the term-by-term sum, of the same value.
+Fraction sommeIntervalle(const ZZ& A, const ZZ& B);
+
+}  // namespace harmo
