@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Writes tests/e2e/cases/NAME.out from the program's current output for the
+# answers in NAME.in (or NAME.in.sh). Read the result before committing it:
+# a transcript is only worth what its review was.
+set -eu
+exe=${EXE:-build/harmoniques}
+for cas in "$@"; do
+  base=tests/e2e/cases/$cas
+  if [ -f "$base.in.sh" ]; then bash "$base.in.sh" | "$exe" > "$base.out" || true
+  else cat "$base.in" | "$exe" > "$base.out" || true; fi
+  echo "wrote $base.out"
+done

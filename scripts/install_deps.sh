@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs, through apt-get, the Debian packages that the build and the tests need.
+set -eu
+paquets="g++ cmake make libntl-dev libgmp-dev libmpfr-dev libgtest-dev"
+manquants=""
+for p in $paquets; do
+  dpkg -s "$p" >/dev/null 2>&1 || manquants="$manquants $p"
+done
+if [ -n "$manquants" ]; then
+  SUDO=""
+  [ "$(id -u)" = 0 ] || SUDO=sudo
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $manquants
+fi

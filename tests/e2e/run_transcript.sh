@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs the program with the answers of CASE.in (or the output of CASE.in.sh)
+# through a pipe and compares everything it prints with CASE.out, byte for
+# byte, and its exit status with CASE.rc (1 when there is none).
+set -u
+exe=$1
+cas=$2
+attendu_rc=1
+[ -f "$cas.rc" ] && attendu_rc=$(cat "$cas.rc")
+obtenu=$(mktemp)
+trap 'rm -f "$obtenu"' EXIT
+
+if [ -f "$cas.in.sh" ]; then
+  bash "$cas.in.sh" | timeout 300 "$exe" > "$obtenu"
+else
+  cat "$cas.in" | timeout 300 "$exe" > "$obtenu"
+fi
+rc=${PIPESTATUS[1]}
+
+if ! cmp -s "$cas.out" "$obtenu"; then
+  echo "FAIL $(basename "$cas"): the output differs from the transcript"
+  diffs=$(cmp "$cas.out" "$obtenu" 2>&1)
+  echo "  $diffs"
+  ligne=$(printf '%s\n' "$diffs" | sed -n 's/.*line \([0-9]*\).*/\1/p' | head -n 1)
+  if [ -n "$ligne" ]; then
+    echo "  expected line $ligne:"
+    sed -n "${ligne}p" "$cas.out" | cat -A | sed 's/^/    /' | cut -c1-300
+    echo "  printed line $ligne:"
+    sed -n "${ligne}p" "$obtenu" | cat -A | sed 's/^/    /' | cut -c1-300
+  fi
+  exit 1
+fi
+if [ "$rc" != "$attendu_rc" ]; then
+  echo "FAIL $(basename "$cas"): exit status $rc, expected $attendu_rc"
+  exit 1
+fi
+echo "ok $(basename "$cas")"
