@@ -1,6 +1,15 @@
 #include "sums/somme_exacte.h"
 
+#include <gmp.h>
+#include <future>
+#include <NTL/ZZ_limbs.h>
+
 namespace harmo {
+
+namespace {
+// Operands from this size on are worth a second thread (the machine has two cores).
+const long bitsParalleles = 1L << 20;
+}  // namespace
 
 void ajouter(Fraction& a, const Fraction& b) {
     if (NTL::IsZero(b.P) && NTL::IsOne(b.Q)) return;
@@ -8,7 +17,17 @@ void ajouter(Fraction& a, const Fraction& b) {
         a = b;
         return;
     }
-    ZZ t;
+    ZZ t, q;
+    if (NTL::NumBits(a.Q) > bitsParalleles) {
+        // The new denominator on the other core while the numerator is formed.
+        auto denominateur = std::async(std::launch::async, [&] { NTL::mul(q, a.Q, b.Q); });
+        NTL::mul(t, b.P, a.Q);
+        NTL::mul(a.P, a.P, b.Q);
+        NTL::add(a.P, a.P, t);
+        denominateur.get();
+        a.Q.swap(q);
+        return;
+    }
     NTL::mul(t, b.P, a.Q);
     NTL::mul(a.P, a.P, b.Q);
     NTL::add(a.P, a.P, t);
@@ -17,31 +36,62 @@ void ajouter(Fraction& a, const Fraction& b) {
 
 namespace {
 
-const std::size_t tailleFeuille = 16;
+const std::size_t tailleFeuille = 64;
 
-// Sum of 1/n for a few small n, balanced.
+// Sum of 1/n for a few n, folded term after term on raw limbs: no allocation
+// per term. Two terms below 2^32 are first joined in one word, (n1 + n2)/(n1 n2).
 Fraction feuille(const std::uint64_t* n, std::size_t k) {
-    Fraction f;
-    if (k == 1) {
-        f.P = 1;
-        NTL::conv(f.Q, static_cast<unsigned long>(n[0]));
-        return f;
+    mp_limb_t P[2 * tailleFeuille + 4], Q[2 * tailleFeuille + 4];
+    mp_size_t sz = 1;
+    P[0] = 0;
+    Q[0] = 1;
+    for (std::size_t t = 0; t < k;) {
+        mp_limb_t a = 1, b = n[t];
+        if (t + 1 < k && n[t] < (1ull << 32) && n[t + 1] < (1ull << 32)) {
+            a = n[t] + n[t + 1];
+            b = n[t] * n[t + 1];
+            t += 2;
+        } else {
+            t += 1;
+        }
+        // P/Q + a/b = (P b + Q a) / (Q b)
+        mp_limb_t cp = mpn_mul_1(P, P, sz, b);
+        mp_limb_t ca = mpn_addmul_1(P, Q, sz, a);
+        unsigned __int128 haut = static_cast<unsigned __int128>(cp) + ca;
+        P[sz] = static_cast<mp_limb_t>(haut);
+        P[sz + 1] = static_cast<mp_limb_t>(haut >> 64);
+        Q[sz] = mpn_mul_1(Q, Q, sz, b);
+        Q[sz + 1] = 0;
+        sz += 2;
+        while (sz > 1 && P[sz - 1] == 0 && Q[sz - 1] == 0) --sz;
     }
-    f = feuille(n, k / 2);
-    ajouter(f, feuille(n + k / 2, k - k / 2));
+    Fraction f;
+    mp_size_t sp = sz, sq = sz;
+    while (sp > 0 && P[sp - 1] == 0) --sp;
+    while (sq > 0 && Q[sq - 1] == 0) --sq;
+    NTL::ZZ_limbs_set(f.P, P, sp);
+    NTL::ZZ_limbs_set(f.Q, Q, sq);
     return f;
 }
 
 // Odd n in (A, B] for machine integers: the c odd numbers from premier on.
-Fraction impairs(std::uint64_t premier, std::uint64_t c) {
+// The two halves of a large sum go to the two cores.
+Fraction impairs(std::uint64_t premier, std::uint64_t c, bool parallele = true) {
     if (c <= tailleFeuille) {
         std::uint64_t n[tailleFeuille];
         for (std::uint64_t t = 0; t < c; ++t) n[t] = premier + 2 * t;
         return feuille(n, static_cast<std::size_t>(c));
     }
     std::uint64_t moitie = c / 2;
-    Fraction f = impairs(premier, moitie);
-    ajouter(f, impairs(premier + 2 * moitie, c - moitie));
+    if (parallele && c >= (1u << 16)) {
+        auto gauche = std::async(std::launch::async, [=] { return impairs(premier, moitie, false); });
+        Fraction droite = impairs(premier + 2 * moitie, c - moitie, false);
+        Fraction f = gauche.get();
+        ajouter(f, droite);
+        return f;
+    }
+    Fraction f = impairs(premier, moitie, parallele);
+    ajouter(f, impairs(premier + 2 * moitie, c - moitie, parallele));
     return f;
 }
 

@@ -1,0 +1,35 @@
+// Is a fraction x = P/Q (in lowest terms, at least the first term) a harmonic
+// sum of a parity, and if not, which H(N) lies just below it?
+#pragma once
+
+#include <NTL/ZZ.h>
+
+namespace harmo {
+
+using NTL::ZZ;
+
+struct Reconnaissance {
+    bool harmonique = false;
+    ZZ i;        // number of terms of H(N)
+    ZZ N;        // its last denominator
+    ZZ Pr, Qr;   // non-harmonic: the remainder x - H(N), in lowest terms
+    ZZ Ph, Qh;   // non-harmonic: H(N), in lowest terms
+};
+
+// Subtracts 1/1, 1/2, ... (or the odd, or the even terms) one at a time,
+// reducing after every step, until the remainder is no longer positive; then
+// undoes the last step. Time grows like e^x: only for small values.
+Reconnaissance reconnaissanceTermeATerme(const ZZ& P, const ZZ& Q, long parite);
+
+// The same answer from an estimate of N by the asymptotic expansion, an exact
+// sum at the estimate by binary splitting, and exact steps of one term.
+Reconnaissance reconnaissanceRapide(const ZZ& P, const ZZ& Q, long parite);
+
+// Estimated number of terms of the smallest sum of the parity that reaches
+// x = P/Q (x at least the first term); a huge value when x is far out.
+double termesEstimes(const ZZ& P, const ZZ& Q, long parite);
+
+// Sums whose term count passes this are beyond what memory and time allow.
+constexpr double maxTermes = 1e9;
+
+}  // namespace harmo
