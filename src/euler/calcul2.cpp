@@ -1,1 +1,178 @@
-#include "shell/etat.h"
+#include "commun/pont_mpfr.h"
+#include "euler/constante.h"
+#include "euler/euler.h"
+#include "euler/termes.h"
+#include "shell/console.h"
+#include "shell/lecteur.h"
+
+namespace harmo {
+
+namespace {
+
+const double LN2 = 0.6931471805599453;
+const double LN10 = 2.302585092994046;
+
+long plancher(const RR& x) { return NTL::conv<long>(x); }
+
+// The expansion at N = x, with the k0 / 2 terms fixed by the search.
+RR sommeApprochee(Etat& e, const RR& x) {
+    e.NR = x;
+    e.k2 = e.k0;
+    for (e.k0 = 2; e.k0 <= e.k2; e.k0 += 2) e.A = Euler1(e);
+    e.k0 = e.k2;
+    e.A = somme1(e);
+    RR t, r;
+    NTL::add(t, logR(e.NR), e.cst);
+    NTL::add(r, t, e.Sk);
+    return r;
+}
+
+// Integer part of e^x, as an RR.
+void estimation(Etat& e, const RR& x) {
+    NTL::TruncToZZ(e.Nk0, expR(x));
+    NTL::conv(e.Nk1, e.Nk0);
+}
+
+const char* const pasDeterminable =
+    " \n \n \t  Pour cette valeur de H ou des valeurs superieures, la determination exacte de N n'est pas possible avec les parametres du programme.\n \n  ";
+
+}  // namespace
+
+int calcul2(Etat& e) {
+    Console& con = e.con;
+    e.l3 = 30;
+    e.p0 = 500;
+    e.Eu.SetLength(34);
+    demander(e, casDecimal, " \n \n \t  Valeur H a encadree : ?   ", 1);
+    e.H = e.valeurR;
+    e.A = CstE(e);
+
+    // Small values, answered directly.
+    if (e.H < 1.0) {
+        con << " \n \n \t  H(" << 0L << ")  =  " << 0L << "  <=  H = " << e.H << " \n \n \t  H(" << 1L << ")  =  " << 1L
+            << "   >=  H = " << e.H;
+        return 0;
+    }
+    if (e.H < 1.5) {
+        con << " \n \n \t  H(" << 1L << ")  =  " << 1L << "  <=  H = " << e.H << " \n \n \t  H(" << 2L << ")  =  " << 1.5
+            << "  >=  H = " << e.H;
+        return 0;
+    }
+
+    // Reachable accuracy.
+    RR t1, t2, HmoinsG;
+    NTL::sub(HmoinsG, e.H, e.cst);
+    NTL::div(e.p2, HmoinsG, LN2);
+    NTL::conv(e.p1, e.l4 + 1);
+    NTL::mul(e.p1, e.p1, LN10);
+    NTL::div(e.p1, e.p1, LN2);
+    NTL::conv(e.np3, 16320);
+    NTL::conv(e.dp3, 7709321041217.0);
+    NTL::div(t1, e.np3, e.dp3);
+    t1 = logR(t1);
+    NTL::mul(t2, HmoinsG, 32.0);
+    NTL::add(t1, t1, t2);
+    NTL::div(e.p3, t1, LN2);
+    RR lnH = logR(e.H);
+    NTL::div(e.p4, lnH, LN2);
+    e.pmin = e.p1 < e.p3 ? e.p1 : e.p3;
+    if (e.pmin < e.p2) {
+        con << " \n \n \t  Remarque : Pour cette valeur de H ou des valeurs superieures, la determination exacte de N n'est pas possible avec les parametres du programme.\n \n  ";
+        return 1;
+    }
+    NTL::mul(e.ndeci, e.pmin, LN2);
+    NTL::div(e.ndeci, e.ndeci, LN10);
+    e.nd1 = plancher(e.ndeci);
+    con << " \n \n \t  Le nombre possible de decimales significatives exactes est  : " << e.nd1 << " environ (+/- 2). ";
+
+    // Requested accuracy, kept between the bits of N and the reachable bits.
+    do {
+        demander(e, casEntier, " \n \n \t  Nombre de decimales a afficher pour les valeurs approchees ? :  ", 1);
+    } while (e.valeur > maxDecimales);
+    NTL::conv(e.valeurR, e.valeur);
+    NTL::div(t1, lnH, LN10);
+    NTL::add(t1, e.valeurR, t1);
+    NTL::add(t1, t1, 1.0);
+    e.nsign = plancher(t1);
+    NTL::mul(e.nchoix, e.valeurR, LN10);
+    NTL::div(e.nchoix, e.nchoix, LN2);
+    if (e.nchoix <= e.p2)
+        e.nfix = e.p2;
+    else if (e.pmin < e.nchoix)
+        e.nfix = e.pmin;
+    else
+        e.nfix = e.nchoix;
+    NTL::mul(e.nfixR, e.nfix, LN2);
+    NTL::div(e.nfixR, e.nfixR, LN10);
+    NTL::add(e.l3R, e.nfixR, 30.0);
+    e.l3 = plancher(e.l3R);
+    NTL::add(t1, e.nfix, e.p4);
+    e.p0 = plancher(t1);
+    RR::SetPrecision(e.p0 + 200);
+    e.A = CstE(e);
+    RR::SetOutputPrecision(e.nsign);
+
+    // First estimate of N, and the terms that matter there.
+    NTL::clear(e.Nk);
+    NTL::sub(HmoinsG, e.H, e.cst);
+    estimation(e, HmoinsG);
+    e.NR = e.Nk1;
+    e.k0 = 2;
+    e.A = Euler1(e);
+    NTL::conv(e.R10, 10);
+    NTL::negate(t1, e.l3R);
+    RR seuil = powR(e.R10, t1);
+    while (NTL::abs(e.Eu[e.k0]) > seuil && e.k0 <= 31) {
+        e.k0 += 2;
+        e.A = Euler1(e);
+    }
+
+    // Refined estimate.
+    estimation(e, HmoinsG);
+    while (e.Nk1 > e.Nk) {
+        e.Nk = e.Nk1;
+        sommeApprochee(e, e.Nk);
+        NTL::sub(t1, HmoinsG, e.Sk);
+        estimation(e, t1);
+    }
+
+    // Steps of one to the smallest N whose sum exceeds H.
+    e.apr = sommeApprochee(e, e.Nk);
+    e.avt = e.apr;
+    e.stop = 0;
+    if (e.apr > e.H) {
+        while (e.avt > e.H && e.stop == 0) {
+            if (e.Nk <= 2) {
+                // Below N = 3 the expansion is no guide (it gives about 1.5943
+                // at 2 and 4.5e8 at 1, and nothing at 0): the bracket is
+                // H(2) = 1.5 <= H < H(3).
+                NTL::conv(e.Nk, 2);
+                NTL::conv(e.avt, 1.5);
+                e.apr = sommeApprochee(e, NTL::conv<RR>(3));
+                break;
+            }
+            e.apr = e.avt;
+            NTL::sub(e.Nk, e.Nk, 1.0);
+            e.avt = sommeApprochee(e, e.Nk);
+            if (e.apr == e.avt) e.stop = 1;
+        }
+        NTL::add(e.Nk, e.Nk, 1.0);
+    } else {
+        while (e.apr <= e.H && e.stop == 0) {
+            e.avt = e.apr;
+            NTL::add(e.Nk, e.Nk, 1.0);
+            e.apr = sommeApprochee(e, e.Nk);
+            if (e.apr == e.avt) e.stop = 1;
+        }
+    }
+
+    if (e.stop == 1) con << pasDeterminable;
+    NTL::conv(e.N, e.Nk);
+    con << " \n \n \t  H(" << e.N - 1 << ")  =  " << e.avt << "  <=  H = " << e.H << " \n \n \t  H(" << e.N
+        << ")  =  " << e.apr << "  >=  H = " << e.H << " \n ";
+    RR::SetOutputPrecision(2);
+    con << " \n \n \t  N ~ " << e.Nk1;
+    return 0;
+}
+
+}  // namespace harmo

@@ -5,7 +5,13 @@
 
 namespace harmo {
 
+// Item 4: H(N) by the Euler-Mascheroni expansion, to the decimals asked.
 int euler(Etat& e);
+// Item 5: N with H(N-1) <= H < H(N).
 int calcul2(Etat& e);
+
+// Largest number of decimals that items 4 and 5 accept (a larger answer is
+// asked again): the precision stays within a few megabits.
+constexpr long maxDecimales = 1000000;
 
 }  // namespace harmo
