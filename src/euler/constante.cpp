@@ -19,7 +19,7 @@ int CstE(Etat& e) {
     // rounded division. Positions past the stored decimals count as 0.
     const long stockes = k < nChiffresE ? k : nChiffresE;
     ZZ D = depuisDecimal(std::string(chiffresE, static_cast<std::size_t>(stockes)));
-    ZZ puissance = NTL::power_ZZ(10, k);
+    ZZ puissance = NTL::power_ZZ(10, stockes);
     RR d, p;
     NTL::ConvPrec(d, D, std::max<long>(NTL::NumBits(D), 1));
     NTL::ConvPrec(p, puissance, NTL::NumBits(puissance));

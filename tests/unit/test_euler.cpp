@@ -1,0 +1,229 @@
+// The constant, the expansion terms, and the values of menu items 4 and 5.
+#include "commun/pont_mpfr.h"
+#include "euler/constante.h"
+#include "euler/euler.h"
+#include "euler/termes.h"
+#include "shell/console.h"
+#include "shell/etat.h"
+#include "shell/menu.h"
+
+#include <gtest/gtest.h>
+#include <mpfr.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+using namespace harmo;
+
+namespace {
+
+struct Contexte {
+    Contexte() : e(con) { demarrer(e); }
+    ConsoleScript con{""};
+    Etat e;
+};
+
+// The constant folded decimal after decimal, from the last one wanted back to
+// the first, each addition and division rounded: the first way of building it.
+RR constanteHorner(long l3, long p0) {
+    RR::SetPrecision(p0 + 200);
+    RR cst;
+    for (long k = l3 + 1; k > 0; --k) {
+        long chiffre = k - 1 < nChiffresE ? chiffresE[k - 1] - '0' : 0;
+        cst = (cst + chiffre) / 10;
+    }
+    return cst;
+}
+
+// |a - b| <= |b| 2^-bits
+bool proches(const RR& a, const RR& b, long bits) {
+    if (IsZero(b)) return IsZero(a);
+    return NTL::abs(a - b) <= NTL::abs(b) * NTL::power2_RR(-bits);
+}
+
+}  // namespace
+
+TEST(Constante, TexteStockeExact) {
+    // Every stored decimal against MPFR's own constant, computed anew with
+    // guard digits (40 of them are not all 9s or 0s at the cut).
+    ASSERT_EQ(nChiffresE, 170000);
+    ASSERT_EQ(std::strncmp(chiffresE, "5772156649015328606065120900824", 31), 0);
+    const long garde = 40;
+    mpfr_t g;
+    mpfr_init2(g, static_cast<mpfr_prec_t>((nChiffresE + garde) * 3.3219280948873623) + 64);
+    mpfr_const_euler(g, MPFR_RNDN);
+    mpfr_exp_t ex;
+    char* s = mpfr_get_str(nullptr, &ex, 10, static_cast<size_t>(nChiffresE + garde), g, MPFR_RNDZ);
+    EXPECT_EQ(ex, 0);
+    EXPECT_EQ(std::string(s, static_cast<size_t>(nChiffresE)), std::string(chiffresE, static_cast<size_t>(nChiffresE)));
+    EXPECT_EQ(chiffresE[nChiffresE], '\0');
+    mpfr_free_str(s);
+    mpfr_clear(g);
+}
+
+TEST(Constante, TronqueeAuNombreDeDecimalesDemande) {
+    Contexte c;
+    Etat& e = c.e;
+    e.p0 = 500;
+    e.l3 = 30;
+    CstE(e);
+    EXPECT_EQ(RR::precision(), 700);
+    EXPECT_EQ(e.l4, 169999);
+    EXPECT_EQ(e.l3, 0);
+    RR attendu = NTL::conv<RR>("0.5772156649015328606065120900824");  // rounded at 700 bits
+    EXPECT_TRUE(proches(e.cst, attendu, 690));
+    EXPECT_TRUE(proches(e.cst, constanteHorner(30, 500), 680));
+
+    e.l3 = 0;
+    CstE(e);
+    EXPECT_EQ(e.cst, NTL::conv<RR>(0.5));
+    e.l3 = 1;
+    CstE(e);
+    EXPECT_TRUE(proches(e.cst, NTL::conv<RR>("0.57"), 695));
+    e.l3 = -1;
+    CstE(e);
+    EXPECT_TRUE(IsZero(e.cst));
+    EXPECT_EQ(e.l3, 0);
+
+    // All the stored decimals, and past them zeros.
+    e.p0 = 2000;
+    e.l3 = 169999;
+    CstE(e);
+    RR tous = e.cst;
+    EXPECT_TRUE(proches(tous, constanteHorner(169999, 2000), 2150));
+    e.l3 = 200000;
+    CstE(e);
+    EXPECT_EQ(e.cst, tous);
+    RR::SetPrecision(150);
+}
+
+TEST(Termes, ValeursDesCoefficients) {
+    Contexte c;
+    Etat& e = c.e;
+    e.Eu.SetLength(34);
+    e.p0 = 500;
+    NTL::conv(e.NR, 1000);
+    e.k0 = 2;
+    Euler1(e);
+    EXPECT_EQ(RR::precision(), 700);
+    EXPECT_EQ(e.Eu[2], -(NTL::conv<RR>(1) / NTL::conv<RR>(12000000)));
+    NTL::conv(e.NR, 10);
+    e.k0 = 12;
+    Euler1(e);
+    EXPECT_EQ(e.Eu[12], NTL::conv<RR>(691) / (NTL::conv<RR>(32760) * NTL::power(NTL::conv<RR>(10), 12)));
+    // The table: each a/c is |B(k)|/k, and the signs alternate from - at k = 2.
+    const char* bernoulli[16][2] = {{"1", "6"}, {"1", "30"}, {"1", "42"}, {"1", "30"}, {"5", "66"},
+                                    {"691", "2730"}, {"7", "6"}, {"3617", "510"}, {"43867", "798"},
+                                    {"174611", "330"}, {"854513", "138"}, {"236364091", "2730"},
+                                    {"8553103", "6"}, {"23749461029", "870"}, {"8615841276005", "14322"},
+                                    {"7709321041217", "510"}};
+    for (long k = 2; k <= 32; k += 2) {
+        const Coefficient& co = coefficient(k);
+        ZZ a = NTL::conv<ZZ>(static_cast<long>(co.a)), cc = NTL::conv<ZZ>(static_cast<long>(co.c));
+        ZZ bn = NTL::conv<ZZ>(bernoulli[k / 2 - 1][0]), bd = NTL::conv<ZZ>(bernoulli[k / 2 - 1][1]);
+        EXPECT_EQ(a * bd * k, bn * cc) << k;  // a/c = |B(k)|/k  (|B(k)| from the published table)
+        EXPECT_EQ(co.signe, k % 4 == 2 ? -1 : +1) << k;
+    }
+}
+
+TEST(Termes, IndicesHorsTableEtSommes) {
+    Contexte c;
+    Etat& e = c.e;
+    e.Eu.SetLength(34);
+    e.p0 = 100;
+    NTL::conv(e.NR, 7);
+    for (long k = 2; k <= 32; k += 2) {
+        e.k0 = k;
+        Euler1(e);
+    }
+    Vec<RR> avant = e.Eu;
+    for (long k : {3L, 0L, 34L}) {
+        e.k0 = k;
+        RR::SetPrecision(60);
+        Euler1(e);
+        EXPECT_EQ(RR::precision(), 300);
+        EXPECT_EQ(e.R10, 10);
+        EXPECT_EQ(e.R32, 32);
+        for (long t = 0; t < 34; ++t) EXPECT_EQ(e.Eu[t], avant[t]);
+    }
+    RR demiInverse = NTL::conv<RR>(1) / (e.NR * 2);
+    e.k0 = 1;
+    somme1(e);
+    EXPECT_EQ(e.Sk, demiInverse);
+    EXPECT_EQ(e.j, 2);
+    e.k0 = 4;
+    somme1(e);
+    EXPECT_EQ(e.Sk, (demiInverse + e.Eu[2]) + e.Eu[4]);
+    EXPECT_EQ(e.j, 6);
+    e.k0 = 5;
+    somme1(e);
+    EXPECT_EQ(e.j, 6);
+    RR::SetPrecision(150);
+}
+
+TEST(PontMpfr, ConversionsExactesEtArrondis) {
+    RR::SetPrecision(200);
+    RR x = NTL::conv<RR>(2) / 3;
+    Mpfr m(1);
+    versMpfrExact(m, x);
+    RR retour;
+    versRR(retour, m);
+    EXPECT_EQ(retour, x);
+    // NTL's own log and exp, where they round to nearest, agree.
+    EXPECT_TRUE(proches(logR(x), NTL::log(x), 198));
+    EXPECT_TRUE(proches(expR(x), NTL::exp(x), 198));
+    EXPECT_EQ(powR(NTL::conv<RR>(1000), NTL::conv<RR>(2)), NTL::conv<RR>(1000000));
+    EXPECT_TRUE(proches(powR(NTL::conv<RR>(10), NTL::conv<RR>(-21.5)), NTL::pow(NTL::conv<RR>(10), NTL::conv<RR>(-21.5)), 198));
+    RR::SetPrecision(150);
+}
+
+namespace {
+
+// H(N) = digamma(N + 1) + gamma, from MPFR at 1200 bits: an independent route.
+std::string reference(const std::string& N) {
+    mpfr_t n, d, g;
+    mpfr_inits2(1200, n, d, g, nullptr);
+    mpfr_set_str(n, N.c_str(), 10, MPFR_RNDN);
+    mpfr_add_ui(n, n, 1, MPFR_RNDN);
+    mpfr_digamma(d, n, MPFR_RNDN);
+    mpfr_const_euler(g, MPFR_RNDN);
+    mpfr_add(d, d, g, MPFR_RNDN);
+    char* s = nullptr;
+    mpfr_asprintf(&s, "%.300Rf", d);
+    std::string r(s);
+    mpfr_free_str(s);
+    mpfr_clears(n, d, g, nullptr);
+    return r;
+}
+
+}  // namespace
+
+TEST(Euler, ChiffresContreDigamma) {
+    for (const char* n : {"1000", "123456", "10000000000", "100000000000000000000",
+                          "1000000000000000000000000000000000000000000000000000000000000"}) {
+        for (int d : {20, 60}) {
+            ConsoleScript con(std::string(n) + " " + std::to_string(d));
+            Etat e(con);
+            demarrer(e);
+            euler(e);
+            std::size_t p = con.sortie.find(") =  ");
+            ASSERT_NE(p, std::string::npos);
+            std::string imprime = con.sortie.substr(p + 5, con.sortie.find(' ', p + 5) - p - 5);
+            std::string ref = reference(n);
+            // The printed value has nsign significant digits; all of them but
+            // the last stand within the announced accuracy.
+            mpfr_t a, b;
+            mpfr_inits2(1200, a, b, nullptr);
+            mpfr_set_str(a, imprime.c_str(), 10, MPFR_RNDN);
+            mpfr_set_str(b, ref.c_str(), 10, MPFR_RNDN);
+            mpfr_sub(a, a, b, MPFR_RNDN);
+            mpfr_abs(a, a, MPFR_RNDN);
+            long exactes = std::min<long>(d, e.nd1);
+            EXPECT_LT(mpfr_get_d(a, MPFR_RNDN), std::pow(10.0, -(exactes - 1))) << n << " " << d << " " << imprime;
+            mpfr_clears(a, b, nullptr);
+        }
+    }
+    RR::SetPrecision(150);
+    RR::SetOutputPrecision(10);
+}
