@@ -5,6 +5,7 @@
 #include "shell/console.h"
 #include "shell/lecteur.h"
 #include "sums/decomp.h"
+#include "sums/kempner_compte.h"
 #include "sums/sequence.h"
 #include "sums/somme_exacte.h"
 
@@ -251,12 +252,19 @@ void etape(Etat& e) {
     }
 
     if (e.Nt == 1) {
+        // Counting needs no enumeration: a harmonic stage has M - M1 terms,
+        // and the terms of a Kempner stage are counted digit by digit.
         if (e.sup == 2) {
             e.i0 += e.M - e.M1;
-            e.N1 = e.N;
         } else {
-            enumererGardes(e, [](const auto&) {});
+            std::vector<long> seq(e.ch.begin() + 1, e.ch.begin() + 1 + e.chn);
+            ZZ avant = compterSansSequence(e.N1, seq, e.parite);
+            ZZ jusqua = compterSansSequence(e.N, seq, e.parite);
+            e.i0 += jusqua - avant;
+            ZZ dernier;
+            if (jusqua > avant && plusGrandSansSequence(e.N, seq, e.parite, dernier)) e.N0 = dernier;
         }
+        e.N1 = e.N;
     } else if (e.Nt == 2) {
         SommeApprochee somme(e.res, e.p);
         enumererGardes(e, [&](const auto& n) { somme.terme(n); });
