@@ -1,6 +1,7 @@
 #include "fraction/reconnaissance.h"
 
 #include "commun/pont_gmp.h"
+#include "sums/reduction.h"
 #include "sums/somme_exacte.h"
 
 #include <NTL/RR.h>
@@ -32,9 +33,9 @@ Fraction sommeDeTermes(const ZZ& m, long parite) {
 // Sign of a/b - c/d for positive denominators.
 long comparer(const ZZ& a, const ZZ& b, const ZZ& c, const ZZ& d) { return NTL::compare(a * d, c * b); }
 
-// H(N) and x - H(N) in lowest terms; H = Sp/Sq unreduced.
-void finir(Reconnaissance& r, const ZZ& P, const ZZ& Q, ZZ Sp, ZZ Sq) {
-    reduire(Sp, Sq);
+// H(N) and x - H(N) in lowest terms; H = Sp/Sq unreduced, the sum up to r.N.
+void finir(Reconnaissance& r, const ZZ& P, const ZZ& Q, ZZ Sp, ZZ Sq, long parite) {
+    reduireSommeHarmonique(Sp, Sq, r.N, parite);
     mpq_t x, h, reste;
     mpq_inits(x, h, reste, nullptr);
     mpz_set(mpq_numref(x), VueMpz(P));
@@ -137,7 +138,7 @@ Reconnaissance reconnaissanceRapide(const ZZ& P, const ZZ& Q, long parite) {
     --m;
     r.i = m;
     r.N = denominateur(m, parite);
-    finir(r, P, Q, std::move(Sp), std::move(Sq));
+    finir(r, P, Q, std::move(Sp), std::move(Sq), parite);
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include "shell/lecteur.h"
 #include "sums/decomp.h"
 #include "sums/kempner_compte.h"
+#include "sums/reduction.h"
 #include "sums/sequence.h"
 #include "sums/somme_exacte.h"
 
@@ -212,7 +213,10 @@ void fractionExacte(Etat& e) {
     demander(e, casOuiNon, "\n \n \t Voulez vous afficher la fraction P/Q simplifiee ,   Oui[1] / Non[0] ? : ");
     e.aff = e.valeur2;
     if (e.aff != 1) return;
-    e.pgcd = reduire(e.P, e.Q);
+    if (e.sup == 2)
+        reduireSommeHarmonique(e.P, e.Q, e.N, e.parite);  // P/Q is the whole sum up to N
+    else
+        e.pgcd = reduire(e.P, e.Q);
     con << "\n \n \t " << (e.sup == 1 ? "K" : "H") << "(";
     if (e.sup == 1)
         con << (NTL::IsZero(e.i0) ? e.N : e.N0);

@@ -1,5 +1,6 @@
 // Exact sums: the balanced tree and the odd/even splitting against the packet
 // fold done term by term and packet after packet.
+#include "sums/reduction.h"
 #include "sums/somme_exacte.h"
 
 #include <gtest/gtest.h>
@@ -123,4 +124,30 @@ TEST(SommeExacte, AuDelaDesMotsMachine) {
     plierParPaquets(P, Q, {base, base + 2, base + 4}, 2);
     EXPECT_EQ(f.P, P);
     EXPECT_EQ(f.Q, Q);
+}
+
+TEST(SommeExacte, ReductionPremierParPremierCommeLePgcd) {
+    for (long parite : {0L, 1L, 2L}) {
+        for (long N = 1; N <= 400; ++N) {
+            if ((parite == 1 && N % 2 == 0) || (parite == 2 && N % 2 == 1)) continue;
+            Fraction f = parite == 1 ? sommeImpairs(ZZ(0), ZZ(N)) : sommeIntervalle(ZZ(0), ZZ(parite == 2 ? N / 2 : N));
+            if (parite == 2) f.Q *= 2;
+            ZZ g = NTL::GCD(f.P, f.Q), Pa = f.P / g, Qa = f.Q / g;
+            // Unreduced, and already reduced: the same lowest terms.
+            ZZ P = f.P, Q = f.Q;
+            reduireSommeHarmonique(P, Q, ZZ(N), parite);
+            ASSERT_EQ(P, Pa) << parite << " " << N;
+            ASSERT_EQ(Q, Qa) << parite << " " << N;
+            reduireSommeHarmonique(P, Q, ZZ(N), parite);
+            ASSERT_EQ(Q, Qa) << parite << " " << N;
+        }
+    }
+    // The primes p > sqrt(N) that divide the numerator of H(N) (Wolstenholme-like
+    // cases) are where a wrong test would show: N = 20000 against the gcd.
+    Fraction f = sommeIntervalle(ZZ(0), ZZ(20000));
+    ZZ g = NTL::GCD(f.P, f.Q);
+    ZZ P = f.P, Q = f.Q;
+    reduireSommeHarmonique(P, Q, ZZ(20000), 0);
+    EXPECT_EQ(Q, f.Q / g);
+    EXPECT_EQ(P, f.P / g);
 }
