@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <future>
 
 namespace harmo {
 
@@ -157,6 +158,41 @@ Fraction sommeEtape(Etat& e) {
         Fraction f = sommeImpairs(A, e.N);
         e.N1 = e.N;
         return f;
+    }
+    // A long Kempner stage on machine words: its two halves on the two cores,
+    // each summed as a tree and then added (the same integers in any grouping).
+    if (e.N < limiteMachine() && e.N - e.N1 > 200000) {
+        const std::uint64_t z = NTL::conv<unsigned long>(e.z);
+        const std::uint64_t premier = NTL::conv<unsigned long>(e.N1 + e.z), dernier = NTL::conv<unsigned long>(e.N);
+        const std::uint64_t milieu = premier + ((dernier - premier) / z / 2) * z;  // a candidate
+        SequenceChiffres seq(std::vector<long>(e.ch.begin() + 1, e.ch.begin() + 1 + e.chn));
+        struct Moitie {
+            Fraction f;
+            std::uint64_t compte = 0, garde = 0;
+        };
+        auto moitie = [&seq, z](std::uint64_t de, std::uint64_t a) {
+            Moitie m;
+            SommeEnArbre arbre;
+            for (std::uint64_t n = de; n <= a; n += z)
+                if (!seq.trouvee(n)) {
+                    arbre.terme(n);
+                    ++m.compte;
+                    m.garde = n;
+                }
+            m.f = arbre.resultat();
+            return m;
+        };
+        auto gauche = std::async(std::launch::async, moitie, premier, milieu);
+        Moitie droite = moitie(milieu + z, dernier);
+        Moitie g = gauche.get();
+        ajouter(g.f, droite.f);
+        e.i0 += static_cast<unsigned long>(g.compte + droite.compte);
+        if (droite.compte > 0)
+            e.N0 = static_cast<unsigned long>(droite.garde);
+        else if (g.compte > 0)
+            e.N0 = static_cast<unsigned long>(g.garde);
+        e.N1 = e.N;
+        return g.f;
     }
     SommeEnArbre arbre;
     enumererGardes(e, [&](const auto& n) { arbre.terme(n); });

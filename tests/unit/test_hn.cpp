@@ -164,3 +164,19 @@ TEST(HN, NiveauUnSansGrandeArithmetique) {
     EXPECT_NE(s.find("1/1000000000000000000000000000000  comporte 1000000000000000000000000000000  termes. "),
               std::string::npos);
 }
+
+TEST(HN, KempnerLongSurDeuxCoeursCommeEnDeuxEtapes) {
+    auto ligne = [](const std::string& s, const std::string& debut) {
+        std::size_t p = s.rfind(debut);
+        return p == std::string::npos ? std::string("?") : s.substr(p, s.find(" . ", p) - p);
+    };
+    for (const char* parite : {"0", "1"}) {
+        std::string N = std::string(parite) == "0" ? "300000" : "300001";
+        std::string une = lancer(std::string(parite) + " " + N + " 1 2 1 2 3 10 1000 1 0 0 0");
+        std::string deux = lancer(std::string(parite) + " 150001 1 2 1 2 3 10 1000 0 1 " + N + " 1000 1 0 0 0");
+        EXPECT_EQ(ligne(une, "K("), ligne(deux, "K(")) << parite;
+        EXPECT_EQ(ligne(une, "comporte"), ligne(deux, "comporte")) << parite;
+        EXPECT_EQ(valeurAffichee(une), valeurAffichee(deux, 1)) << parite;
+    }
+    RR::SetPrecision(150);
+}
