@@ -43,23 +43,21 @@ void versRR(NTL::RR& r, mpfr_srcptr m) {
     NTL::MakeRRPrec(r, mant, static_cast<long>(e), std::max<long>(NTL::NumBits(mant), 1));
 }
 
-NTL::RR logR(const NTL::RR& x) {
+namespace {
+// f(x) rounded to nearest at the current RR precision.
+NTL::RR appliquer(int (*f)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t), const NTL::RR& x) {
     Mpfr mx(1), r(NTL::RR::precision());
     versMpfrExact(mx, x);
-    mpfr_log(r, mx, MPFR_RNDN);
+    f(r, mx, MPFR_RNDN);
     NTL::RR res;
     versRR(res, r);
     return res;
 }
+}  // namespace
 
-NTL::RR expR(const NTL::RR& x) {
-    Mpfr mx(1), r(NTL::RR::precision());
-    versMpfrExact(mx, x);
-    mpfr_exp(r, mx, MPFR_RNDN);
-    NTL::RR res;
-    versRR(res, r);
-    return res;
-}
+NTL::RR logR(const NTL::RR& x) { return appliquer(mpfr_log, x); }
+
+NTL::RR expR(const NTL::RR& x) { return appliquer(mpfr_exp, x); }
 
 NTL::RR powR(const NTL::RR& x, const NTL::RR& y) {
     Mpfr mx(1), my(1), r(NTL::RR::precision());

@@ -1,3 +1,4 @@
+#include "commun/constantes.h"
 #include "commun/pont_mpfr.h"
 #include "euler/constante.h"
 #include "euler/euler.h"
@@ -9,10 +10,6 @@ namespace harmo {
 
 namespace {
 
-const double LN2 = 0.6931471805599453;
-const double LN10 = 2.302585092994046;
-
-long plancher(const RR& x) { return NTL::conv<long>(x); }
 
 // The expansion at N = x, with the k0 / 2 terms fixed by the search.
 RR sommeApprochee(Etat& e, const RR& x) {
@@ -80,15 +77,9 @@ int calcul2(Etat& e) {
         con << " \n \n \t  Remarque : Pour cette valeur de H ou des valeurs superieures, la determination exacte de N n'est pas possible avec les parametres du programme.\n \n  ";
         return 1;
     }
-    NTL::mul(e.ndeci, e.pmin, LN2);
-    NTL::div(e.ndeci, e.ndeci, LN10);
-    e.nd1 = plancher(e.ndeci);
-    con << " \n \n \t  Le nombre possible de decimales significatives exactes est  : " << e.nd1 << " environ (+/- 2). ";
+    annoncerEtDemanderDecimales(e);
 
     // Requested accuracy, kept between the bits of N and the reachable bits.
-    do {
-        demander(e, casEntier, " \n \n \t  Nombre de decimales a afficher pour les valeurs approchees ? :  ", 1);
-    } while (e.valeur > maxDecimales);
     NTL::conv(e.valeurR, e.valeur);
     NTL::div(t1, lnH, LN10);
     NTL::add(t1, e.valeurR, t1);

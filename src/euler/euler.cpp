@@ -1,5 +1,6 @@
 #include "euler/euler.h"
 
+#include "commun/constantes.h"
 #include "commun/pont_mpfr.h"
 #include "euler/constante.h"
 #include "euler/termes.h"
@@ -8,13 +9,17 @@
 
 namespace harmo {
 
-namespace {
-const double LN2 = 0.6931471805599453;
-const double LN10 = 2.302585092994046;
-}  // namespace
+long plancher(const RR& x) { return NTL::conv<long>(x); }
 
-// Floor of an RR as a long, as NTL's conversion gives it.
-static long plancher(const RR& x) { return NTL::conv<long>(x); }
+void annoncerEtDemanderDecimales(Etat& e) {
+    NTL::mul(e.ndeci, e.pmin, LN2);
+    NTL::div(e.ndeci, e.ndeci, LN10);
+    e.nd1 = plancher(e.ndeci);
+    e.con << " \n \n \t  Le nombre possible de decimales significatives exactes est  : " << e.nd1 << " environ (+/- 2). ";
+    do {
+        demander(e, casEntier, " \n \n \t  Nombre de decimales a afficher pour les valeurs approchees ? :  ", 1);
+    } while (e.valeur > maxDecimales);
+}
 
 int euler(Etat& e) {
     Console& con = e.con;
@@ -44,14 +49,7 @@ int euler(Etat& e) {
     NTL::add(t1, lnN, e.cst);
     NTL::div(e.p4, logR(t1), LN2);
     e.pmin = e.p1 < e.p3 ? e.p1 : e.p3;
-    NTL::mul(e.ndeci, e.pmin, LN2);
-    NTL::div(e.ndeci, e.ndeci, LN10);
-    e.nd1 = plancher(e.ndeci);
-    con << " \n \n \t  Le nombre possible de decimales significatives exactes est  : " << e.nd1 << " environ (+/- 2). ";
-
-    do {
-        demander(e, casEntier, " \n \n \t  Nombre de decimales a afficher pour les valeurs approchees ? :  ", 1);
-    } while (e.valeur > maxDecimales);
+    annoncerEtDemanderDecimales(e);
 
     // Digits to show and working precision.
     NTL::conv(e.valeurR, e.valeur);

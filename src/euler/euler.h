@@ -10,6 +10,12 @@ int euler(Etat& e);
 // Item 5: N with H(N-1) <= H < H(N).
 int calcul2(Etat& e);
 
+// Prints the number of exact decimals reachable (from pmin, in bits) and asks
+// how many decimals to show, into valeur.
+void annoncerEtDemanderDecimales(Etat& e);
+// Floor of an RR as a long, as NTL's conversion gives it.
+long plancher(const RR& x);
+
 // Largest number of decimals that items 4 and 5 accept (a larger answer is
 // asked again): the precision stays within a few megabits.
 constexpr long maxDecimales = 1000000;

@@ -1,5 +1,6 @@
 #include "sums/hn.h"
 
+#include "commun/constantes.h"
 #include "commun/pont_gmp.h"
 #include "commun/pont_mpfr.h"
 #include "shell/console.h"
@@ -18,14 +19,6 @@ namespace harmo {
 
 namespace {
 
-const double LN2 = 0.6931471805599453;
-const double LN10 = 2.302585092994046;
-
-// Candidates that fit a machine word are enumerated as such.
-const ZZ& limiteMachine() {
-    static const ZZ l = NTL::power_ZZ(2, 62);
-    return l;
-}
 
 // Asks N with the parity loop (the wrong parity is asked again), sets M.
 void demanderN(Etat& e, bool nouvelle) {

@@ -111,12 +111,12 @@ Fraction impairsZZ(const ZZ& premier, const ZZ& c) {
     return f;
 }
 
+}  // namespace
+
 const ZZ& limiteMachine() {
     static const ZZ l = NTL::power_ZZ(2, 62);
     return l;
 }
-
-}  // namespace
 
 void SommeEnArbre::terme(std::uint64_t n) {
     tampon_.push_back(n);

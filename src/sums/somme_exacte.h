@@ -37,6 +37,9 @@ private:
     std::vector<std::pair<Fraction, int>> pile_;
 };
 
+// Integers below this bound are handled as machine words.
+const ZZ& limiteMachine();
+
 // Sum of 1/n over the odd n with A < n <= B.
 Fraction sommeImpairs(const ZZ& A, const ZZ& B);
 
