@@ -17,7 +17,9 @@ void annoncerEtDemanderDecimales(Etat& e);
 long plancher(const RR& x);
 
 // Largest number of decimals that items 4 and 5 accept (a larger answer is
-// asked again): the precision stays within a few megabits.
-constexpr long maxDecimales = 1000000;
+// asked again). The constant is stored to 170000 decimals, so nothing past
+// that can be exact; the bound keeps the precision below a megabit and the
+// printing of each value within seconds.
+constexpr long maxDecimales = 200000;
 
 }  // namespace harmo
