@@ -6,7 +6,8 @@ set -eu
 exe=${EXE:-build/harmoniques}
 for cas in "$@"; do
   base=tests/e2e/cases/$cas
-  if [ -f "$base.in.sh" ]; then bash "$base.in.sh" | "$exe" > "$base.out" || true
+  if [ -f "$base.fichier" ]; then "$exe" < "$base.in" > "$base.out" || true
+  elif [ -f "$base.in.sh" ]; then bash "$base.in.sh" | "$exe" > "$base.out" || true
   else cat "$base.in" | "$exe" > "$base.out" || true; fi
   echo "wrote $base.out"
 done

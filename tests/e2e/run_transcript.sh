@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the program with the answers of CASE.in (or the output of CASE.in.sh)
 # through a pipe and compares everything it prints with CASE.out, byte for
-# byte, and its exit status with CASE.rc (1 when there is none).
+# byte, and its exit status with CASE.rc (1 when there is none). With a file
+# CASE.fichier present, CASE.in is redirected as a regular file instead.
 set -u
 exe=$1
 cas=$2
@@ -10,12 +11,16 @@ attendu_rc=1
 obtenu=$(mktemp)
 trap 'rm -f "$obtenu"' EXIT
 
-if [ -f "$cas.in.sh" ]; then
+if [ -f "$cas.fichier" ]; then
+  timeout 300 "$exe" < "$cas.in" > "$obtenu"
+  rc=$?
+elif [ -f "$cas.in.sh" ]; then
   bash "$cas.in.sh" | timeout 300 "$exe" > "$obtenu"
+  rc=${PIPESTATUS[1]}
 else
   cat "$cas.in" | timeout 300 "$exe" > "$obtenu"
+  rc=${PIPESTATUS[1]}
 fi
-rc=${PIPESTATUS[1]}
 
 if ! cmp -s "$cas.out" "$obtenu"; then
   echo "FAIL $(basename "$cas"): the output differs from the transcript"
