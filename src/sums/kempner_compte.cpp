@@ -1,6 +1,7 @@
 #include "sums/kempner_compte.h"
 
 #include "commun/sortie.h"
+#include "sums/sequence.h"
 
 #include <array>
 #include <string>
@@ -9,28 +10,10 @@ namespace harmo {
 
 namespace {
 
-// Reading the digits of n from the most significant one: state q is the
-// length of the longest end of what was read that begins the sequence; state
-// m (the sequence's length) means found, and stays.
+// The sequence's automaton, reading the digits of n from the most significant one.
 class Automate {
 public:
-    explicit Automate(const std::vector<long>& s) : m_(static_cast<int>(s.size())), t_(s.size() + 1) {
-        std::vector<int> repli(m_ + 1, 0);
-        for (int q = 1; q < m_; ++q) {
-            int k = repli[q];
-            while (k > 0 && s[k] != s[q]) k = repli[k];
-            repli[q + 1] = (s[k] == s[q]) ? k + 1 : 0;
-        }
-        for (int q = 0; q <= m_; ++q)
-            for (int d = 0; d < 10; ++d) {
-                if (q == m_)
-                    t_[q][d] = m_;
-                else if (s[q] == d)
-                    t_[q][d] = q + 1;
-                else
-                    t_[q][d] = q == 0 ? 0 : t_[repli[q]][d];
-            }
-    }
+    explicit Automate(const std::vector<long>& s) : m_(static_cast<int>(s.size())), t_(automateDeSequence(s)) {}
     int m() const { return m_; }
     int suivant(int q, int d) const { return t_[q][d]; }
 

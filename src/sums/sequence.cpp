@@ -40,27 +40,31 @@ bool sequenceTrouvee(Etat& e, const ZZ& n) {
     return e.j >= chn;
 }
 
-SequenceChiffres::SequenceChiffres(const std::vector<long>& chiffres)
-    : longueur_(static_cast<int>(chiffres.size())), transition_(chiffres.size() + 1) {
-    // The digits are read from the units upward, so the automaton matches the
-    // sequence reversed: r[0] is its last digit.
-    std::vector<int> r(chiffres.rbegin(), chiffres.rend());
-    const int m = longueur_;
-    std::vector<int> repli(m + 1, 0);  // failure function of the reversed sequence
+std::vector<std::array<int, 10>> automateDeSequence(const std::vector<long>& s) {
+    const int m = static_cast<int>(s.size());
+    std::vector<int> repli(m + 1, 0);  // failure function
     for (int q = 1; q < m; ++q) {
         int k = repli[q];
-        while (k > 0 && r[k] != r[q]) k = repli[k];
-        repli[q + 1] = (r[k] == r[q]) ? k + 1 : 0;
+        while (k > 0 && s[k] != s[q]) k = repli[k];
+        repli[q + 1] = (s[k] == s[q]) ? k + 1 : 0;
     }
+    std::vector<std::array<int, 10>> t(m + 1);
     for (int q = 0; q <= m; ++q)
         for (int d = 0; d < 10; ++d) {
-            if (q < m && r[q] == d)
-                transition_[q][d] = q + 1;
-            else if (q == 0)
-                transition_[q][d] = 0;
+            if (q == m)
+                t[q][d] = m;
+            else if (s[q] == d)
+                t[q][d] = q + 1;
             else
-                transition_[q][d] = transition_[repli[q]][d];
+                t[q][d] = q == 0 ? 0 : t[repli[q]][d];
         }
+    return t;
 }
+
+// The digits are read from the units upward, so the automaton matches the
+// sequence reversed.
+SequenceChiffres::SequenceChiffres(const std::vector<long>& chiffres)
+    : longueur_(static_cast<int>(chiffres.size())),
+      transition_(automateDeSequence(std::vector<long>(chiffres.rbegin(), chiffres.rend()))) {}
 
 }  // namespace harmo

@@ -14,6 +14,11 @@ namespace harmo {
 // and stop. Returns whether the sequence ch[1..chn] occurs in n.
 bool sequenceTrouvee(Etat& e, const ZZ& n);
 
+// Matching automaton of a digit sequence s (KMP): after reading digits,
+// state q is the length of the longest end of them that begins s; state
+// s.size() means s has been read, and stays.
+std::vector<std::array<int, 10>> automateDeSequence(const std::vector<long>& s);
+
 // The same test on machine integers: the digits of n from the units upward
 // drive an automaton of the reversed sequence.
 class SequenceChiffres {

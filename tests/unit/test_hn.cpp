@@ -5,6 +5,8 @@
 #include "shell/menu.h"
 #include "sums/hn.h"
 
+#include "pliage_litteral.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -67,22 +69,10 @@ std::string niveau2Litteral(long N, long nd) {
 std::string niveau3Litteral(long N, long parite, long paquet, long nd) {
     long z = parite == 0 ? 1 : 2, premier = parite == 2 ? 2 : 1;
     long M = parite == 0 ? N : parite == 2 ? N / 2 : (N + 1) / 2;
-    std::vector<ZZ> PS{ZZ(0)}, QS{ZZ(1)};
-    long maxi = 0;
-    for (long n = premier; n <= N; n += z) {
-        if (++maxi == paquet) {
-            maxi = 0;
-            PS.emplace_back(0);
-            QS.emplace_back(1);
-        }
-        PS.back() = PS.back() * n + QS.back();
-        QS.back() = QS.back() * n;
-    }
+    std::vector<ZZ> termes;
+    for (long n = premier; n <= N; n += z) termes.emplace_back(n);
     ZZ P(0), Q(1);
-    for (std::size_t s = 0; s < PS.size(); ++s) {
-        P = QS[s] * P + PS[s] * Q;
-        Q = QS[s] * Q;
-    }
+    plierParPaquets(P, Q, termes, paquet);
     long p = static_cast<long>((chiffres(M / paquet) + nd + 2) * LN10 / LN2 + 10);
     RR::SetPrecision(p);
     RR t;

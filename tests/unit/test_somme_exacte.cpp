@@ -3,6 +3,8 @@
 #include "sums/reduction.h"
 #include "sums/somme_exacte.h"
 
+#include "pliage_litteral.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,27 +12,6 @@
 using namespace harmo;
 
 namespace {
-
-// The packet fold in its first form: packet 1 takes paquet - 1 terms, every
-// later packet paquet terms; each packet is filled term by term, and the
-// packets are folded into P/Q one after the other.
-void plierParPaquets(ZZ& P, ZZ& Q, const std::vector<ZZ>& gardes, long paquet) {
-    std::vector<ZZ> PS{ZZ(0)}, QS{ZZ(1)};
-    long maxi = 0;
-    for (const ZZ& n : gardes) {
-        if (++maxi == paquet) {
-            maxi = 0;
-            PS.emplace_back(0);
-            QS.emplace_back(1);
-        }
-        PS.back() = PS.back() * n + QS.back();
-        QS.back() = QS.back() * n;
-    }
-    for (std::size_t s = 0; s < PS.size(); ++s) {
-        P = QS[s] * P + PS[s] * Q;
-        Q = QS[s] * Q;
-    }
-}
 
 bool memeValeur(const Fraction& a, const ZZ& P, const ZZ& Q) { return a.P * Q == P * a.Q; }
 
