@@ -19,7 +19,6 @@ namespace harmo {
 
 namespace {
 
-
 // Asks N with the parity loop (the wrong parity is asked again), sets M.
 void demanderN(Etat& e, bool nouvelle) {
     if (e.parite == 2) {
@@ -136,19 +135,20 @@ void enumererGardes(Etat& e, Fonction&& f) {
 
 // The exact sum of the stage's kept terms.
 Fraction sommeEtape(Etat& e) {
-    if (e.sup == 2 && e.parite != 1) {
-        // Every term of (N1, N], or every even one: through the odd/even splitting.
-        ZZ A = e.N1 < 0 ? ZZ(0) : e.N1;
-        e.i0 += e.M - e.M1;
-        Fraction f = e.parite == 0 ? sommeIntervalle(A, e.N) : sommeIntervalle(A / 2, e.N / 2);
-        if (e.parite == 2 && !NTL::IsZero(f.P)) NTL::mul(f.Q, f.Q, 2);
-        e.N1 = e.N;
-        return f;
-    }
     if (e.sup == 2) {
-        ZZ A = e.N1 < 0 ? ZZ(0) : e.N1;
+        // Every term of (N1, N], every odd or every even one; all the terms
+        // through the odd/even splitting, and the even ones as half of them.
+        const ZZ A = e.N1 < 0 ? ZZ(0) : e.N1;
+        Fraction f;
+        if (e.parite == 1) {
+            f = sommeImpairs(A, e.N);
+        } else if (e.parite == 0) {
+            f = sommeIntervalle(A, e.N);
+        } else {
+            f = sommeIntervalle(A / 2, e.N / 2);
+            if (!NTL::IsZero(f.P)) NTL::mul(f.Q, f.Q, 2);
+        }
         e.i0 += e.M - e.M1;
-        Fraction f = sommeImpairs(A, e.N);
         e.N1 = e.N;
         return f;
     }
@@ -303,12 +303,11 @@ void etape(Etat& e) {
         enumererGardes(e, [&](const auto& n) { somme.terme(n); });
         somme.resultat(e.res);
     } else {
-        Fraction f = sommeEtape(e);
-        ZZ t;
-        NTL::mul(t, f.P, e.Q);
-        NTL::mul(e.P, e.P, f.Q);
-        NTL::add(e.P, e.P, t);
-        NTL::mul(e.Q, e.Q, f.Q);
+        // The stage's fraction joins the running one, unreduced.
+        Fraction total{std::move(e.P), std::move(e.Q)};
+        ajouter(total, sommeEtape(e));
+        e.P = std::move(total.P);
+        e.Q = std::move(total.Q);
         valeurApprocheeDeLaFraction(e);
     }
 
