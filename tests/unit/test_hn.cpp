@@ -170,3 +170,20 @@ TEST(HN, KempnerLongSurDeuxCoeursCommeEnDeuxEtapes) {
     }
     RR::SetPrecision(150);
 }
+
+TEST(HN, Niveau2ContinuationALaPrecisionDeChaqueEtape) {
+    // The sum of the first stage is kept as it is and the terms of the second
+    // are added at the second stage's own precision.
+    long nd = 25;
+    long p1 = static_cast<long>((chiffres(50) + nd + 2) * LN10 / LN2 + 10);
+    long p2 = static_cast<long>((chiffres(2000 - 50) + nd + 2) * LN10 / LN2 + 10);
+    RR res;
+    for (long n = 1; n <= 2000; ++n) {
+        RR::SetPrecision(n <= 50 ? p1 : p2);
+        RR quot = 1 / NTL::conv<RR>(n);
+        res = res + quot;
+    }
+    std::string s = lancer("0 50 2 2 25 1 2000 0 0");
+    EXPECT_EQ(valeurAffichee(s, 1), texte(res, nd));
+    RR::SetPrecision(150);
+}
