@@ -2,6 +2,8 @@
 
 #include "commun/pont_gmp.h"
 
+#include <sstream>
+
 namespace harmo {
 
 std::string enDecimal(const NTL::ZZ& v) {
@@ -11,6 +13,12 @@ std::string enDecimal(const NTL::ZZ& v) {
     mpz_get_str(texte.data(), 10, vue);
     texte.resize(std::char_traits<char>::length(texte.c_str()));
     return texte;
+}
+
+std::string enTexte(const NTL::RR& v) {
+    std::ostringstream os;
+    os << v;
+    return os.str();
 }
 
 NTL::ZZ depuisDecimal(const std::string& chiffres) {

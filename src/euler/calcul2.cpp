@@ -1,5 +1,6 @@
 #include "commun/constantes.h"
 #include "commun/pont_mpfr.h"
+#include "commun/sortie.h"
 #include "euler/constante.h"
 #include "euler/euler.h"
 #include "euler/termes.h"
@@ -159,8 +160,9 @@ int calcul2(Etat& e) {
 
     if (e.stop == 1) con << pasDeterminable;
     NTL::conv(e.N, e.Nk);
-    con << " \n \n \t  H(" << e.N - 1 << ")  =  " << e.avt << "  <=  H = " << e.H << " \n \n \t  H(" << e.N
-        << ")  =  " << e.apr << "  >=  H = " << e.H << " \n ";
+    const std::string texteH = enTexte(e.H);  // printed twice: its digits are made once
+    con << " \n \n \t  H(" << e.N - 1 << ")  =  " << e.avt << "  <=  H = " << texteH << " \n \n \t  H(" << e.N
+        << ")  =  " << e.apr << "  >=  H = " << texteH << " \n ";
     RR::SetOutputPrecision(2);
     con << " \n \n \t  N ~ " << e.Nk1;
     return 0;

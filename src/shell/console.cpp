@@ -31,9 +31,7 @@ Console& Console::operator<<(const NTL::ZZ& v) {
 }
 
 Console& Console::operator<<(const NTL::RR& v) {
-    std::ostringstream os;
-    os << v;
-    ecrire(os.str());
+    ecrire(enTexte(v));
     return *this;
 }
 
