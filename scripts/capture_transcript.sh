@@ -6,6 +6,7 @@ set -eu
 exe=${EXE:-build/harmoniques}
 for cas in "$@"; do
   base=tests/e2e/cases/$cas
+  [ -f "$base.in" ] || [ -f "$base.in.sh" ] || { echo "no answers $base.in or $base.in.sh" >&2; exit 1; }
   if [ -f "$base.fichier" ]; then "$exe" < "$base.in" > "$base.out" || true
   elif [ -f "$base.in.sh" ]; then bash "$base.in.sh" | "$exe" > "$base.out" || true
   else cat "$base.in" | "$exe" > "$base.out" || true; fi
