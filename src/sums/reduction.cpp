@@ -53,14 +53,15 @@ void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
     }
     const std::uint64_t borne = NTL::conv<unsigned long>(borneZZ);
     const bool impairs = parite == 1;
-    std::vector<std::uint32_t> premiers = premiersJusqua(borne);
+    // 2 is always listed: the even terms have a factor 2 in L even when N/2 = 1.
+    std::vector<std::uint32_t> premiers = premiersJusqua(borne < 2 ? 2 : borne);
 
     // L: each prime at the largest power within the bound (no 2 among odd
     // candidates, one more 2 for the even ones).
     std::vector<std::uint64_t> puissances;
     std::vector<std::uint64_t> exposantsL;
     for (std::uint32_t p : premiers) {
-        std::uint64_t q = p, e = 1;
+        std::uint64_t q = 1, e = 0;
         while (q <= borne / p) {
             q *= p;
             ++e;
@@ -73,9 +74,6 @@ void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
         }
         puissances.push_back(q);
         exposantsL.push_back(e);
-    }
-    if (parite == 2 && premiers.empty()) {  // N = 2 or 3: the bound is 1, L = 2
-        puissances.push_back(2);
     }
     ZZ L = produit(puissances, 0, puissances.size());
 
@@ -107,9 +105,6 @@ void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
             }
         }
         if (f > 1) facteurs.push_back(f);
-    }
-    if (parite == 2 && premiers.empty()) {
-        if (mpz_even_p(a.get())) facteurs.push_back(2);
     }
     if (facteurs.empty()) {
         P = std::move(A);
