@@ -2,6 +2,8 @@
 // usage: bench_reconnaissance P Q parity [literal|fast]
 #include "fraction/reconnaissance.h"
 
+#include "oracles/reconnaissance_terme_a_terme.h"
+
 #include <chrono>
 #include <cstring>
 #include <iostream>
@@ -12,7 +14,7 @@ int main(int argc, char** argv) {
     long parite = std::atol(argv[3]);
     auto t0 = std::chrono::steady_clock::now();
     harmo::Reconnaissance r = std::strcmp(argv[4], "literal") == 0
-                                  ? harmo::reconnaissanceTermeATerme(P, Q, parite)
+                                  ? reconnaissanceTermeATerme(P, Q, parite)
                                   : harmo::reconnaissanceRapide(P, Q, parite);
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     std::cout << argv[4] << " " << argv[1] << "/" << argv[2] << " parity " << parite << ": N = " << r.N

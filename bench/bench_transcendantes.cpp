@@ -1,6 +1,6 @@
 // log, exp and pow of RR values at a given precision: NTL's own against the
 // MPFR route used by the program.
-#include "commun/pont_mpfr.h"
+#include "commun/transcendantes.h"
 
 #include <NTL/RR.h>
 

@@ -12,7 +12,7 @@ lib=build/libharmo_core.a
 quick=${1:-}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-flags="-O2 -std=c++17 -Isrc"
+flags="-O2 -std=c++17 -Isrc -Itests"
 libs="$lib -lntl -lmpfr -lgmp -lpthread"
 g++ $flags bench/bench_reconnaissance.cpp $libs -o "$tmp/reconnaissance"
 g++ $flags bench/bench_transcendantes.cpp $libs -o "$tmp/transcendantes"

@@ -1,5 +1,5 @@
-// Views and copies between NTL's ZZ and GMP's mpz_t, for the operations where
-// GMP's own routines are the fastest (gcd, exact division, decimal text).
+// Views and copies between NTL's ZZ and GMP's mpz_t: NTL keeps its integers
+// as GMP limbs, so a read-only view costs nothing and a copy one memcpy.
 #pragma once
 
 #include <gmp.h>
@@ -18,15 +18,7 @@ private:
     mpz_t v_;
 };
 
+// r = v.
 void versZZ(NTL::ZZ& r, mpz_srcptr v);
-
-// r = a / b, b dividing a exactly.
-void diviserExactement(NTL::ZZ& r, const NTL::ZZ& a, const NTL::ZZ& b);
-// r = gcd(a, b), through GMP.
-void pgcdRapide(NTL::ZZ& r, const NTL::ZZ& a, const NTL::ZZ& b);
-// Brings P/Q to lowest terms; returns the gcd.
-NTL::ZZ reduire(NTL::ZZ& P, NTL::ZZ& Q);
-// Number of decimal digits of |v| (0 for 0).
-long nombreDeChiffres(const NTL::ZZ& v);
 
 }  // namespace harmo

@@ -7,6 +7,7 @@
 namespace harmo {
 
 namespace {
+// RR exponents are longs: MPFR must accept the widest range.
 struct PorteeMaximale {
     PorteeMaximale() {
         mpfr_set_emax(mpfr_get_emax_max());
@@ -41,32 +42,6 @@ void versRR(NTL::RR& r, mpfr_srcptr m) {
     versZZ(mant, z);
     mpz_clear(z);
     NTL::MakeRRPrec(r, mant, static_cast<long>(e), std::max<long>(NTL::NumBits(mant), 1));
-}
-
-namespace {
-// f(x) rounded to nearest at the current RR precision.
-NTL::RR appliquer(int (*f)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t), const NTL::RR& x) {
-    Mpfr mx(1), r(NTL::RR::precision());
-    versMpfrExact(mx, x);
-    f(r, mx, MPFR_RNDN);
-    NTL::RR res;
-    versRR(res, r);
-    return res;
-}
-}  // namespace
-
-NTL::RR logR(const NTL::RR& x) { return appliquer(mpfr_log, x); }
-
-NTL::RR expR(const NTL::RR& x) { return appliquer(mpfr_exp, x); }
-
-NTL::RR powR(const NTL::RR& x, const NTL::RR& y) {
-    Mpfr mx(1), my(1), r(NTL::RR::precision());
-    versMpfrExact(mx, x);
-    versMpfrExact(my, y);
-    mpfr_pow(r, mx, my, MPFR_RNDN);
-    NTL::RR res;
-    versRR(res, r);
-    return res;
 }
 
 }  // namespace harmo

@@ -1,6 +1,5 @@
-// Exact conversions between NTL's RR and MPFR, and the transcendental
-// functions of RR computed by MPFR: correctly rounded to the RR precision in
-// force, far faster than NTL's own at high precision.
+// Exact conversions between NTL's RR and MPFR. An RR is a mantissa and a
+// power of two, as an MPFR number is: both ways the value is kept bit for bit.
 #pragma once
 
 #include <mpfr.h>
@@ -28,11 +27,5 @@ private:
 void versMpfrExact(Mpfr& m, const NTL::RR& x);
 // The value of m, exactly.
 void versRR(NTL::RR& r, mpfr_srcptr m);
-
-// The same contracts as NTL's log, exp and pow, correctly rounded to the
-// current RR precision.
-NTL::RR logR(const NTL::RR& x);
-NTL::RR expR(const NTL::RR& x);
-NTL::RR powR(const NTL::RR& x, const NTL::RR& y);
 
 }  // namespace harmo

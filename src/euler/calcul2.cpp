@@ -1,7 +1,10 @@
+// Menu item 5: the N whose harmonic sums bracket a value H, from the estimate
+// e^(H - gamma) and steps of one with the expansion.
 #include "commun/constantes.h"
-#include "commun/pont_mpfr.h"
-#include "commun/sortie.h"
+#include "commun/ecriture_rr.h"
+#include "commun/transcendantes.h"
 #include "euler/constante.h"
+#include "euler/developpement.h"
 #include "euler/euler.h"
 #include "euler/termes.h"
 #include "shell/console.h"
@@ -11,18 +14,13 @@ namespace harmo {
 
 namespace {
 
-
 // The expansion at N = x, with the k0 / 2 terms fixed by the search.
 RR sommeApprochee(Etat& e, const RR& x) {
     e.NR = x;
     e.k2 = e.k0;
     for (e.k0 = 2; e.k0 <= e.k2; e.k0 += 2) e.A = Euler1(e);
     e.k0 = e.k2;
-    e.A = somme1(e);
-    RR t, r;
-    NTL::add(t, logR(e.NR), e.cst);
-    NTL::add(r, t, e.Sk);
-    return r;
+    return valeurDuDeveloppement(e);
 }
 
 // Integer part of e^x, as an RR.
@@ -58,19 +56,11 @@ int calcul2(Etat& e) {
     }
 
     // Reachable accuracy.
-    RR t1, t2, HmoinsG;
+    RR t1, HmoinsG;
     NTL::sub(HmoinsG, e.H, e.cst);
     NTL::div(e.p2, HmoinsG, LN2);
-    NTL::conv(e.p1, e.l4 + 1);
-    NTL::mul(e.p1, e.p1, LN10);
-    NTL::div(e.p1, e.p1, LN2);
-    NTL::conv(e.np3, 16320);
-    NTL::conv(e.dp3, 7709321041217.0);
-    NTL::div(t1, e.np3, e.dp3);
-    t1 = logR(t1);
-    NTL::mul(t2, HmoinsG, 32.0);
-    NTL::add(t1, t1, t2);
-    NTL::div(e.p3, t1, LN2);
+    bitsDeLaConstante(e);
+    bitsDuDernierTerme(e, HmoinsG);
     RR lnH = logR(e.H);
     NTL::div(e.p4, lnH, LN2);
     e.pmin = e.p1 < e.p3 ? e.p1 : e.p3;
@@ -109,15 +99,7 @@ int calcul2(Etat& e) {
     NTL::sub(HmoinsG, e.H, e.cst);
     estimation(e, HmoinsG);
     e.NR = e.Nk1;
-    e.k0 = 2;
-    e.A = Euler1(e);
-    NTL::conv(e.R10, 10);
-    NTL::negate(t1, e.l3R);
-    RR seuil = powR(e.R10, t1);
-    while (NTL::abs(e.Eu[e.k0]) > seuil && e.k0 <= 31) {
-        e.k0 += 2;
-        e.A = Euler1(e);
-    }
+    chercherLesTermes(e, e.l3R);
 
     // Refined estimate.
     estimation(e, HmoinsG);

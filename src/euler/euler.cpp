@@ -1,25 +1,17 @@
+// Menu item 4: H(N) by the Euler-Mascheroni expansion, with the working
+// precision, the number of terms and the decimals of the constant sized from
+// the request.
 #include "euler/euler.h"
 
 #include "commun/constantes.h"
-#include "commun/pont_mpfr.h"
+#include "commun/transcendantes.h"
 #include "euler/constante.h"
+#include "euler/developpement.h"
 #include "euler/termes.h"
 #include "shell/console.h"
 #include "shell/lecteur.h"
 
 namespace harmo {
-
-long plancher(const RR& x) { return NTL::conv<long>(x); }
-
-void annoncerEtDemanderDecimales(Etat& e) {
-    NTL::mul(e.ndeci, e.pmin, LN2);
-    NTL::div(e.ndeci, e.ndeci, LN10);
-    e.nd1 = plancher(e.ndeci);
-    e.con << " \n \n \t  Le nombre possible de decimales significatives exactes est  : " << e.nd1 << " environ (+/- 2). ";
-    do {
-        demander(e, casEntier, " \n \n \t  Nombre de decimales a afficher pour les valeurs approchees ? :  ", 1);
-    } while (e.valeur > maxDecimales);
-}
 
 int euler(Etat& e) {
     Console& con = e.con;
@@ -28,9 +20,7 @@ int euler(Etat& e) {
     e.l3 = 30;
     e.Eu.SetLength(34);
     e.A = CstE(e);
-    NTL::conv(e.p1, e.l4 + 1);
-    NTL::mul(e.p1, e.p1, LN10);
-    NTL::div(e.p1, e.p1, LN2);
+    bitsDeLaConstante(e);
     RR::SetPrecision(5000);
 
     demander(e, casEntier, " \n \n \t  Nombre de termes de la suite, N ?  :  ", 1);
@@ -38,14 +28,9 @@ int euler(Etat& e) {
     NTL::conv(e.NR1, e.N);
 
     // Reachable accuracy: the stored decimals, and what the last term allows.
-    NTL::conv(e.np3, 16320);
-    NTL::conv(e.dp3, 7709321041217.0);
-    NTL::div(e.p3, e.np3, e.dp3);
-    RR lnN = logR(e.NR1);
+    const RR lnN = logR(e.NR1);
+    bitsDuDernierTerme(e, lnN);
     RR t1, t2;
-    NTL::mul(t1, lnN, 32.0);
-    NTL::add(t2, logR(e.p3), t1);
-    NTL::div(e.p3, t2, LN2);
     NTL::add(t1, lnN, e.cst);
     NTL::div(e.p4, logR(t1), LN2);
     e.pmin = e.p1 < e.p3 ? e.p1 : e.p3;
@@ -67,14 +52,7 @@ int euler(Etat& e) {
 
     // Terms until the first one at or below 10^-v (never past T(32)).
     NTL::conv(e.NR, e.N);
-    e.k0 = 2;
-    e.A = Euler1(e);
-    NTL::conv(e.R10, 10);
-    RR tolerance = powR(e.R10, -e.valeurR);
-    while (NTL::abs(e.Eu[e.k0]) > tolerance && e.k0 <= 31) {
-        e.k0 += 2;
-        e.A = Euler1(e);
-    }
+    chercherLesTermes(e, e.valeurR);
     NTL::negate(t1, logR(NTL::abs(e.Eu[e.k0])));
     NTL::div(e.p3, t1, LN2);
     e.k0 -= 2;
@@ -91,9 +69,7 @@ int euler(Etat& e) {
 
     // The constant to the decimals the last term allows, and the sum.
     e.A = CstE(e);
-    e.A = somme1(e);
-    NTL::add(t1, logR(e.NR), e.cst);
-    NTL::add(e.H, t1, e.Sk);
+    e.H = valeurDuDeveloppement(e);
     con << " \n \n  \t  H(" << e.N << ") =  " << e.H << " \n ";
     return 0;
 }

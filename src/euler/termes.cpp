@@ -1,6 +1,6 @@
 #include "euler/termes.h"
 
-#include "commun/pont_mpfr.h"
+#include "commun/transcendantes.h"
 
 namespace harmo {
 

@@ -1,7 +1,8 @@
 #include "fraction/calcul.h"
 
-#include "commun/pont_gmp.h"
+#include "commun/entiers.h"
 #include "fraction/reconnaissance.h"
+#include "sums/parite.h"
 #include "shell/console.h"
 #include "shell/lecteur.h"
 
@@ -73,7 +74,7 @@ int calcul(Etat& e) {
         }
         e.P = e.P3 = e.P2 = e.P1;
         e.Q = e.Q3 = e.Q2 = e.Q1;
-        pgcdRapide(e.pgcd, e.P, e.Q);
+        pgcd(e.pgcd, e.P, e.Q);
         diviserExactement(e.P, e.P1, e.pgcd);
         diviserExactement(e.Q, e.Q1, e.pgcd);
         if (!NTL::IsOne(e.pgcd))
@@ -88,7 +89,7 @@ int calcul(Etat& e) {
             Reconnaissance r = reconnaissanceRapide(e.P2, e.Q2, e.parite);
             e.i = r.i;
             e.N = r.N;
-            e.z = e.parite == 0 ? 1 : 2;
+            e.z = pasDesCandidats[e.parite];
             if (r.harmonique) {
                 NTL::clear(e.P);
                 resultatHarmonique(e);

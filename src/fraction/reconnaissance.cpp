@@ -1,6 +1,7 @@
 #include "fraction/reconnaissance.h"
 
 #include "commun/pont_gmp.h"
+#include "sums/parite.h"
 #include "sums/reduction.h"
 #include "sums/somme_exacte.h"
 
@@ -12,23 +13,8 @@ namespace harmo {
 
 namespace {
 
-ZZ premierDenominateur(long parite) { return ZZ(parite == 2 ? 2 : 1); }
-long pas(long parite) { return parite == 0 ? 1 : 2; }
-
-// Last denominator of the sum of m terms.
-ZZ denominateur(const ZZ& m, long parite) {
-    if (parite == 0) return m;
-    if (parite == 1) return 2 * m - 1;
-    return 2 * m;
-}
-
 // The exact sum of the first m terms of the parity (unreduced).
-Fraction sommeDeTermes(const ZZ& m, long parite) {
-    if (parite == 1) return sommeImpairs(ZZ(0), 2 * m - 1);
-    Fraction f = sommeIntervalle(ZZ(0), m);
-    if (parite == 2) NTL::mul(f.Q, f.Q, 2);
-    return f;
-}
+Fraction sommeDeTermes(const ZZ& m, long parite) { return sommeDesCandidats(ZZ(0), candidatDeRang(m, parite), parite); }
 
 // Sign of a/b - c/d for positive denominators.
 long comparer(const ZZ& a, const ZZ& b, const ZZ& c, const ZZ& d) { return NTL::compare(a * d, c * b); }
@@ -52,43 +38,6 @@ void finir(Reconnaissance& r, const ZZ& P, const ZZ& Q, ZZ Sp, ZZ Sq, long parit
 
 }  // namespace
 
-Reconnaissance reconnaissanceTermeATerme(const ZZ& P0, const ZZ& Q0, long parite) {
-    Reconnaissance r;
-    ZZ P = P0, Q = Q0, N = premierDenominateur(parite) - pas(parite), i(0), g;
-    const long z = pas(parite);
-    while (P > 0) {
-        N += z;
-        P = N * P - Q;
-        Q = N * Q;
-        ++i;
-        if (P > 0) {
-            g = NTL::GCD(P, Q);
-            P /= g;
-            Q /= g;
-        }
-    }
-    if (IsZero(P)) {
-        r.harmonique = true;
-        r.i = i;
-        r.N = N;
-        return r;
-    }
-    --i;
-    P = P * N + Q;
-    Q = Q * N;
-    N -= z;
-    g = NTL::GCD(P, Q);
-    r.Pr = P / g;
-    r.Qr = Q / g;
-    ZZ P3 = P0 * r.Qr - Q0 * r.Pr, Q3 = r.Qr * Q0;
-    g = NTL::GCD(P3, Q3);
-    r.Ph = P3 / g;
-    r.Qh = Q3 / g;
-    r.i = i;
-    r.N = N;
-    return r;
-}
-
 double termesEstimes(const ZZ& P, const ZZ& Q, long parite) {
     NTL::RRPush garde;  // the precision in force is the dialogue's, not ours
     NTL::RR::SetPrecision(64);
@@ -111,14 +60,14 @@ Reconnaissance reconnaissanceRapide(const ZZ& P, const ZZ& Q, long parite) {
     // Up to the first sum that reaches x ...
     while (comparer(S.P, S.Q, P, Q) < 0) {
         ++m;
-        ZZ d = denominateur(m, parite);
+        ZZ d = candidatDeRang(m, parite);
         S.P = S.P * d + S.Q;
         S.Q *= d;
     }
     // ... and down while the one before it still does.
     for (;;) {
         if (IsOne(m)) break;
-        ZZ d = denominateur(m, parite);
+        ZZ d = candidatDeRang(m, parite);
         ZZ Pp = S.P * d - S.Q, Qp = S.Q * d;
         if (comparer(Pp, Qp, P, Q) < 0) break;
         S.P = std::move(Pp);
@@ -129,15 +78,15 @@ Reconnaissance reconnaissanceRapide(const ZZ& P, const ZZ& Q, long parite) {
     if (comparer(S.P, S.Q, P, Q) == 0) {
         r.harmonique = true;
         r.i = m;
-        r.N = denominateur(m, parite);
+        r.N = candidatDeRang(m, parite);
         return r;
     }
     // One term too many: step back to the last sum below x.
-    ZZ d = denominateur(m, parite);
+    ZZ d = candidatDeRang(m, parite);
     ZZ Sp = S.P * d - S.Q, Sq = S.Q * d;
     --m;
     r.i = m;
-    r.N = denominateur(m, parite);
+    r.N = candidatDeRang(m, parite);
     finir(r, P, Q, std::move(Sp), std::move(Sq), parite);
     return r;
 }

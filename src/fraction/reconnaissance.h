@@ -16,13 +16,10 @@ struct Reconnaissance {
     ZZ Ph, Qh;   // non-harmonic: H(N), in lowest terms
 };
 
-// Subtracts 1/1, 1/2, ... (or the odd, or the even terms) one at a time,
-// reducing after every step, until the remainder is no longer positive; then
-// undoes the last step. Time grows like e^x: only for small values.
-Reconnaissance reconnaissanceTermeATerme(const ZZ& P, const ZZ& Q, long parite);
-
-// The same answer from an estimate of N by the asymptotic expansion, an exact
-// sum at the estimate by binary splitting, and exact steps of one term.
+// The answer of the term-by-term subtraction (subtract 1/1, 1/2, ... until
+// the remainder is no longer positive, then undo the last step), from an
+// estimate of N by the asymptotic expansion, an exact sum at the estimate by
+// binary splitting, and exact steps of one term around it.
 Reconnaissance reconnaissanceRapide(const ZZ& P, const ZZ& Q, long parite);
 
 // Estimated number of terms of the smallest sum of the parity that reaches

@@ -1,6 +1,7 @@
 #include "shell/console.h"
 
-#include "commun/sortie.h"
+#include "commun/decimal.h"
+#include "commun/ecriture_rr.h"
 
 #include <cerrno>
 #include <sstream>

@@ -44,21 +44,21 @@ struct Etat {
     long valtest2 = 0;
     RR valtest3;
 
-    // Harmonic and Kempner sums, factorisation, digit-sequence test.
-    ZZ P, Q, S, N, N0, N1, N2, M, M1, i, i0, maxi, paquet, pgcd, reste, z;
-    RR P4, Q4, quot, res, nd2;
-    Vec<ZZ> PS, QS, Nexpo, Nfact;
+    // Harmonic and Kempner sums, factorisation. (The packets, the digit scan
+    // and the term-by-term steps work on values of their own: sums/etape.h.)
+    ZZ P, Q, S, N, N0, N1, M, M1, i, i0, paquet, pgcd, reste, z;
+    RR res;
+    Vec<ZZ> Nexpo, Nfact;
     std::vector<long> ch;
-    long parite = 0, recalc = 1, stop = 0, nd = 0, nd1 = 0, dim = 0, p = 0, j = 0;
-    long k = 0, k1 = 0, t = 0, t1 = 0, f = 0, nf = 0, expo = 0, de = 0, sup = 0;
-    long aff = 0, chn = 0, nsuiv = 0, reste2 = 0, Nt = 0, TN = 0;
-    long long nt = 0, s = 0;
+    long parite = 0, recalc = 1, stop = 0, nd = 0, nd1 = 0, p = 0, j = 0;
+    long k = 0, t = 0, f = 0, nf = 0, expo = 0, de = 0, sup = 0;
+    long aff = 0, chn = 0, nsuiv = 0, Nt = 0;
 
     // Harmonic fraction recognition.
-    ZZ P1, Q1, P2, Q2, P3, Q3, pgcd1;
+    ZZ P1, Q1, P2, Q2, P3, Q3;
 
     // Euler-Mascheroni approximation.
-    RR cst, decim, H, NR, NR1, Sk, Nk, Nk1, avt, apr, pmin, p1, p2, p3, p4;
+    RR cst, H, NR, NR1, Sk, Nk, Nk1, avt, apr, pmin, p1, p2, p3, p4;
     RR l3R, ndeci, np3, dp3, nchoix, nfix, nfixR;
     RR R2, R4, R6, R8, R10, R12, R14, R16, R18, R20, R22, R24, R26, R28, R30, R32;
     ZZ Nk0;

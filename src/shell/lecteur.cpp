@@ -1,7 +1,7 @@
 #include "shell/lecteur.h"
 
 #include "shell/console.h"
-#include "commun/sortie.h"
+#include "commun/decimal.h"
 
 namespace harmo {
 

@@ -1,6 +1,7 @@
 #include "sums/kempner_compte.h"
 
-#include "commun/sortie.h"
+#include "commun/decimal.h"
+#include "sums/parite.h"
 #include "sums/sequence.h"
 
 #include <array>
@@ -22,8 +23,6 @@ private:
     std::vector<std::array<int, 10>> t_;
 };
 
-bool pariteOk(int d, long parite) { return parite == 0 || (d % 2 == 1) == (parite == 1); }
-
 // Digits of X, most significant first (X >= 1).
 std::vector<int> chiffres(const ZZ& X) {
     std::string t = enDecimal(X);
@@ -41,7 +40,7 @@ std::vector<std::vector<char>> possibles(const Automate& a, std::size_t longueur
         for (int q = 0; q < a.m(); ++q)
             for (int d = 0; d < 10 && !p[k][q]; ++d) {
                 int r = a.suivant(q, d);
-                if (r != a.m() && (k > 1 || pariteOk(d, parite)) && p[k - 1][r]) p[k][q] = 1;
+                if (r != a.m() && (k > 1 || dernierChiffrePermis(d, parite)) && p[k - 1][r]) p[k][q] = 1;
             }
     return p;
 }
@@ -68,26 +67,26 @@ ZZ compterSansSequence(const ZZ& X, const std::vector<long>& sequence, long pari
         if (k + 1 < L)
             for (int d = 1; d <= 9; ++d) {
                 int r = a.suivant(0, d);
-                if (r != m && (k > 0 || pariteOk(d, parite))) total += g[r];
+                if (r != m && (k > 0 || dernierChiffrePermis(d, parite))) total += g[r];
             }
         // L-digit numbers that follow X up to position i = L - 1 - k and are smaller there.
         const std::size_t i = L - 1 - k;
         if (etat[i] != m)
             for (int d = (i == 0 ? 1 : 0); d < D[i]; ++d) {
                 int r = a.suivant(etat[i], d);
-                if (r != m && (k > 0 || pariteOk(d, parite))) total += g[r];
+                if (r != m && (k > 0 || dernierChiffrePermis(d, parite))) total += g[r];
             }
         if (k + 1 == L) break;
         for (int q = 0; q < m; ++q) {
             NTL::clear(h[q]);
             for (int d = 0; d < 10; ++d) {
                 int r = a.suivant(q, d);
-                if (r != m && (k > 0 || pariteOk(d, parite))) h[q] += g[r];
+                if (r != m && (k > 0 || dernierChiffrePermis(d, parite))) h[q] += g[r];
             }
         }
         g.swap(h);
     }
-    if (etat[L] != m && pariteOk(D[L - 1], parite)) total += 1;  // X itself
+    if (etat[L] != m && dernierChiffrePermis(D[L - 1], parite)) total += 1;  // X itself
     return total;
 }
 
@@ -106,7 +105,7 @@ bool plusGrandSansSequence(const ZZ& X, const std::vector<long>& sequence, long 
         for (; reste > 0; --reste)
             for (int d = 9; d >= 0; --d) {
                 int r = a.suivant(q, d);
-                if (r != m && (reste > 1 || pariteOk(d, parite)) && p[reste - 1][r]) {
+                if (r != m && (reste > 1 || dernierChiffrePermis(d, parite)) && p[reste - 1][r]) {
                     t.push_back(static_cast<char>('0' + d));
                     q = r;
                     break;
@@ -114,7 +113,7 @@ bool plusGrandSansSequence(const ZZ& X, const std::vector<long>& sequence, long 
             }
     };
     std::string t;
-    if (etat[L] != m && pariteOk(D[L - 1], parite)) {
+    if (etat[L] != m && dernierChiffrePermis(D[L - 1], parite)) {
         n = X;
         return true;
     }
@@ -124,7 +123,7 @@ bool plusGrandSansSequence(const ZZ& X, const std::vector<long>& sequence, long 
         const std::size_t reste = L - 1 - i;
         for (int d = D[i] - 1; d >= (i == 0 ? 1 : 0); --d) {
             int r = a.suivant(etat[i], d);
-            if (r == m || (reste == 0 && !pariteOk(d, parite)) || !p[reste][r]) continue;
+            if (r == m || (reste == 0 && !dernierChiffrePermis(d, parite)) || !p[reste][r]) continue;
             t.clear();
             for (std::size_t k = 0; k < i; ++k) t.push_back(static_cast<char>('0' + D[k]));
             t.push_back(static_cast<char>('0' + d));
@@ -137,7 +136,7 @@ bool plusGrandSansSequence(const ZZ& X, const std::vector<long>& sequence, long 
     for (std::size_t longueur = L - 1; longueur >= 1; --longueur) {
         for (int d = 9; d >= 1; --d) {
             int r = a.suivant(0, d);
-            if (r == m || (longueur == 1 && !pariteOk(d, parite)) || !p[longueur - 1][r]) continue;
+            if (r == m || (longueur == 1 && !dernierChiffrePermis(d, parite)) || !p[longueur - 1][r]) continue;
             t.assign(1, static_cast<char>('0' + d));
             completer(t, r, longueur - 1);
             n = NTL::conv<ZZ>(t.c_str());

@@ -1,6 +1,8 @@
 #include "sums/reduction.h"
 
+#include "commun/entiers.h"
 #include "commun/pont_gmp.h"
+#include "sums/parite.h"
 
 #include <cstdint>
 #include <vector>
@@ -46,13 +48,13 @@ void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
         return;
     }
     // The even terms are half the sum up to N/2; its denominator bound is 2 lcm(1..N/2).
-    const ZZ borneZZ = parite == 2 ? N / 2 : N;
+    const ZZ borneZZ = parite == paire ? N / 2 : N;
     if (borneZZ > (1L << 31)) {
         reduire(P, Q);
         return;
     }
     const std::uint64_t borne = NTL::conv<unsigned long>(borneZZ);
-    const bool impairs = parite == 1;
+    const bool impairs = parite == impaire;
     // 2 is always listed: the even terms have a factor 2 in L even when N/2 = 1.
     std::vector<std::uint32_t> premiers = premiersJusqua(borne < 2 ? 2 : borne);
 
@@ -67,7 +69,7 @@ void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
             ++e;
         }
         if (impairs && p == 2) q = 1, e = 0;
-        if (parite == 2 && p == 2) {
+        if (parite == paire && p == 2) {
             // at most 2^31 * 2, still a word
             q *= 2;
             ++e;
@@ -87,7 +89,7 @@ void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
     for (std::size_t t = 0; t < premiers.size(); ++t) {
         const std::uint64_t p = premiers[t], e = exposantsL[t];
         if (e == 0) continue;
-        if (e == 1 && !(parite == 2 && p == 2)) {
+        if (e == 1 && !(parite == paire && p == 2)) {
             // p^2 > bound: p divides A exactly when the sum over its multiples vanishes mod p.
             if (sommeNulleModulo(p, borne / p, impairs)) facteurs.push_back(p);
             continue;

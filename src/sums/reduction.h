@@ -1,4 +1,22 @@
 // Lowest terms of an exact harmonic sum without a gcd of the huge pair.
+//
+// Let S be the sum of 1/n over the candidates n <= N of a parity and L the
+// lcm of the candidates (L = lcm(1..N); the odd part of it for the odd
+// candidates; 2 lcm(1..N/2) for the even ones, whose sum is H(N/2) / 2).
+// Every L/n is an integer, so A = S L is one, and S = A / L in lowest terms
+// is (A/g) / (L/g) with g = gcd(A, L), found one prime p of L at a time:
+//  - p^e exactly dividing L with e >= 2 (p <= sqrt N): the power of p in g
+//    is read from A mod p^e, one remainder of a big number by a word;
+//  - e = 1 (p > sqrt N): every L/n with p not dividing n is a multiple of p,
+//    and for n = p k, L/n = (L/p) / k with L/p prime to p, so
+//        A = (L/p) * (sum over the candidates p k of 1/k)   (mod p),
+//    with k < p: p divides A exactly when that short sum is 0 mod p, a loop
+//    of N/p word operations.
+// Cost: a sieve up to N and O(N log log N) word operations, one product
+// A = P L and one exact division by Q; no gcd of numbers of millions of
+// digits. (The primes p > sqrt N that divide A are rare and come from
+// Wolstenholme-like congruences: D. W. Boyd, "A p-adic study of the partial
+// sums of the harmonic series", Experimental Mathematics 3 (1994) 287-302.)
 #pragma once
 
 #include <NTL/ZZ.h>

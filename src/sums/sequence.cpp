@@ -1,44 +1,10 @@
 #include "sums/sequence.h"
 
-namespace harmo {
+#include "commun/decimal.h"
 
-bool sequenceTrouvee(Etat& e, const ZZ& n) {
-    const std::vector<long>& ch = e.ch;
-    const long chn = e.chn;
-    e.N2 = n;
-    e.TN = 0;
-    while (e.N2 > 0) {
-        e.N2 /= 10;
-        ++e.TN;
-    }
-    e.N2 = n;
-    e.j = 0;
-    while (e.j < chn && !NTL::IsZero(e.N2) && chn - e.j <= e.TN) {
-        e.reste2 = NTL::DivRem(e.N2, e.N2, 10);
-        --e.TN;
-        e.k1 = e.j;
-        if (ch[chn - e.j] == e.reste2) {
-            ++e.j;
-            continue;
-        }
-        // Fall back to the longest shorter match that the new digit extends.
-        e.j = 0;
-        for (long jp = e.k1; jp >= 1; --jp) {
-            if (e.reste2 != ch[chn - jp + 1]) continue;
-            e.stop = 0;
-            for (e.t1 = 1; e.t1 <= jp - 1; ++e.t1)
-                if (ch[chn - e.k1 + e.t1] != ch[chn - jp + 1 + e.t1]) {
-                    e.stop = 1;
-                    break;
-                }
-            if (e.stop == 0) {
-                e.j = jp;
-                break;
-            }
-        }
-    }
-    return e.j >= chn;
-}
+#include <string>
+
+namespace harmo {
 
 std::vector<std::array<int, 10>> automateDeSequence(const std::vector<long>& s) {
     const int m = static_cast<int>(s.size());
@@ -66,5 +32,16 @@ std::vector<std::array<int, 10>> automateDeSequence(const std::vector<long>& s) 
 SequenceChiffres::SequenceChiffres(const std::vector<long>& chiffres)
     : longueur_(static_cast<int>(chiffres.size())),
       transition_(automateDeSequence(std::vector<long>(chiffres.rbegin(), chiffres.rend()))) {}
+
+bool SequenceChiffres::trouvee(const NTL::ZZ& n) const {
+    if (longueur_ == 0) return true;
+    const std::string texte = enDecimal(n);
+    int etat = 0;
+    for (auto c = texte.rbegin(); c != texte.rend(); ++c) {
+        etat = transition_[etat][*c - '0'];
+        if (etat == longueur_) return true;
+    }
+    return false;
+}
 
 }  // namespace harmo

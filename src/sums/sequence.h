@@ -1,7 +1,11 @@
 // Does the decimal writing of n contain a given run of digits?
+//
+// The digits of n are read from the units upward and drive the matching
+// automaton (Knuth-Morris-Pratt) of the sequence read backward: one table
+// step per digit, and the answer as soon as the whole sequence has matched.
 #pragma once
 
-#include "shell/etat.h"
+#include <NTL/ZZ.h>
 
 #include <array>
 #include <cstdint>
@@ -9,21 +13,15 @@
 
 namespace harmo {
 
-// The scan on ZZ, one digit at a time from the units upward with the match
-// state kept in e.j and its fall-back search; uses N2, TN, j, k1, reste2, t1
-// and stop. Returns whether the sequence ch[1..chn] occurs in n.
-bool sequenceTrouvee(Etat& e, const ZZ& n);
-
 // Matching automaton of a digit sequence s (KMP): after reading digits,
 // state q is the length of the longest end of them that begins s; state
 // s.size() means s has been read, and stays.
 std::vector<std::array<int, 10>> automateDeSequence(const std::vector<long>& s);
 
-// The same test on machine integers: the digits of n from the units upward
-// drive an automaton of the reversed sequence.
 class SequenceChiffres {
 public:
     // chiffres: the sequence, most significant digit first (0 to 9 digits).
+    // The empty sequence is found in every n.
     explicit SequenceChiffres(const std::vector<long>& chiffres);
     bool trouvee(std::uint64_t n) const {
         if (longueur_ == 0) return true;
@@ -35,6 +33,7 @@ public:
         }
         return false;
     }
+    bool trouvee(const NTL::ZZ& n) const;
 
 private:
     int longueur_;

@@ -1,5 +1,8 @@
 #include "sums/somme_exacte.h"
 
+#include "commun/coeurs.h"
+#include "sums/parite.h"
+
 #include <gmp.h>
 #include <future>
 #include <NTL/ZZ_limbs.h>
@@ -7,7 +10,7 @@
 namespace harmo {
 
 namespace {
-// Operands from this size on are worth a second thread (the machine has two cores).
+// Operands from this size on are worth a second thread.
 const long bitsParalleles = 1L << 20;
 }  // namespace
 
@@ -18,7 +21,7 @@ void ajouter(Fraction& a, const Fraction& b) {
         return;
     }
     ZZ t, q;
-    if (NTL::NumBits(a.Q) > bitsParalleles) {
+    if (NTL::NumBits(a.Q) > bitsParalleles && nombreDeCoeurs() > 1) {
         // The new denominator on the other core while the numerator is formed.
         auto denominateur = std::async(std::launch::async, [&] { NTL::mul(q, a.Q, b.Q); });
         NTL::mul(t, b.P, a.Q);
@@ -74,40 +77,40 @@ Fraction feuille(const std::uint64_t* n, std::size_t k) {
     return f;
 }
 
-// Odd n in (A, B] for machine integers: the c odd numbers from premier on.
-// The two halves of a large sum go to the two cores.
-Fraction impairs(std::uint64_t premier, std::uint64_t c, bool parallele = true) {
+// Odd n in (A, B] for machine integers: the c odd numbers from `debut` on.
+// The two halves of a large sum go to two threads.
+Fraction impairs(std::uint64_t debut, std::uint64_t c, bool parallele = true) {
     if (c <= tailleFeuille) {
         std::uint64_t n[tailleFeuille];
-        for (std::uint64_t t = 0; t < c; ++t) n[t] = premier + 2 * t;
+        for (std::uint64_t t = 0; t < c; ++t) n[t] = debut + 2 * t;
         return feuille(n, static_cast<std::size_t>(c));
     }
     std::uint64_t moitie = c / 2;
-    if (parallele && c >= (1u << 16)) {
-        auto gauche = std::async(std::launch::async, [=] { return impairs(premier, moitie, false); });
-        Fraction droite = impairs(premier + 2 * moitie, c - moitie, false);
+    if (parallele && c >= (1u << 16) && nombreDeCoeurs() > 1) {
+        auto gauche = std::async(std::launch::async, [=] { return impairs(debut, moitie, false); });
+        Fraction droite = impairs(debut + 2 * moitie, c - moitie, false);
         Fraction f = gauche.get();
         ajouter(f, droite);
         return f;
     }
-    Fraction f = impairs(premier, moitie, parallele);
-    ajouter(f, impairs(premier + 2 * moitie, c - moitie, parallele));
+    Fraction f = impairs(debut, moitie, parallele);
+    ajouter(f, impairs(debut + 2 * moitie, c - moitie, parallele));
     return f;
 }
 
 // The same for integers of any size.
-Fraction impairsZZ(const ZZ& premier, const ZZ& c) {
+Fraction impairsZZ(const ZZ& debut, const ZZ& c) {
     if (c <= 1) {
         Fraction f;
         if (IsOne(c)) {
             f.P = 1;
-            f.Q = premier;
+            f.Q = debut;
         }
         return f;
     }
     ZZ moitie = c / 2;
-    Fraction f = impairsZZ(premier, moitie);
-    ajouter(f, impairsZZ(premier + 2 * moitie, c - moitie));
+    Fraction f = impairsZZ(debut, moitie);
+    ajouter(f, impairsZZ(debut + 2 * moitie, c - moitie));
     return f;
 }
 
@@ -163,12 +166,13 @@ Fraction SommeEnArbre::resultat() {
 
 Fraction sommeImpairs(const ZZ& A, const ZZ& B) {
     // First odd number above A, and how many odd numbers up to B.
-    ZZ premier = NTL::IsOdd(A) ? A + 2 : A + 1;
-    if (premier > B) return Fraction{};
-    ZZ c = (B - premier) / 2 + 1;
+    const ZZ a = A < 0 ? ZZ(0) : A;
+    ZZ debut = NTL::IsOdd(a) ? a + 2 : a + 1;
+    if (debut > B) return Fraction{};
+    ZZ c = (B - debut) / 2 + 1;
     if (B < limiteMachine())
-        return impairs(NTL::conv<unsigned long>(premier), NTL::conv<unsigned long>(c));
-    return impairsZZ(premier, c);
+        return impairs(NTL::conv<unsigned long>(debut), NTL::conv<unsigned long>(c));
+    return impairsZZ(debut, c);
 }
 
 Fraction sommeIntervalle(const ZZ& A, const ZZ& B) {
@@ -188,6 +192,19 @@ Fraction sommeIntervalle(const ZZ& A, const ZZ& B) {
         ajouter(impairs, f);
         f = std::move(impairs);
     }
+    return f;
+}
+
+}  // namespace harmo
+
+namespace harmo {
+
+Fraction sommeDesCandidats(const ZZ& A, const ZZ& B, long parite) {
+    const ZZ a = A < 0 ? ZZ(0) : A;
+    if (parite == impaire) return sommeImpairs(a, B);
+    if (parite == normale) return sommeIntervalle(a, B);
+    Fraction f = sommeIntervalle(a / 2, B / 2);
+    if (!NTL::IsZero(f.P)) NTL::mul(f.Q, f.Q, 2);
     return f;
 }
 

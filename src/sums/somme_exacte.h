@@ -1,4 +1,22 @@
 // Exact sums of unit fractions 1/n, unreduced, by balanced binary splitting.
+//
+// Adding a/b + c/d = (ad + cb) / (bd) with no gcd, the terms 1/n of a list
+// give Q = the product of the n and P = the sum of Q/n, whatever the order in
+// which the partial fractions are joined. Joining them as a balanced tree
+// keeps both operands of every product of the same size, so that GMP's
+// subquadratic multiplication does the work: O(M(S) log m) for m terms whose
+// denominators have S bits in all, against O(S^2) for the fold one term after
+// the other. At the leaves, 64 terms are folded on raw limbs, two terms below
+// 2^32 joined first in one word: (n1 + n2) / (n1 n2).
+//
+// Whole harmonic sums use the odd/even splitting
+//     sum over (A, B] of 1/n = sum of the odd n in (A, B] of 1/n
+//                              + (sum over (A/2, B/2] of 1/k) / 2,
+// since the even n = 2k; unrolled, every level sums odd denominators only,
+// about half the bits of the products of all the denominators. The pair P/Q
+// it gives is another unreduced pair of the same value.
+// (Bernstein, "Fast multiplication and its applications", 2008, section 12,
+// for product and remainder trees; the splitting is the classical one.)
 #pragma once
 
 #include <NTL/ZZ.h>
@@ -47,5 +65,10 @@ Fraction sommeImpairs(const ZZ& A, const ZZ& B);
 // odd terms and half of the sum up to B/2: about half the work, and a
 // different (unreduced) pair P/Q from the term-by-term sum, of the same value.
 Fraction sommeIntervalle(const ZZ& A, const ZZ& B);
+
+// Sum of 1/n over the candidates n of the parity (sums/parite.h) with
+// A < n <= B: every n, the odd ones, or the even ones as half the sum of
+// 1/k over A/2 < k <= B/2.
+Fraction sommeDesCandidats(const ZZ& A, const ZZ& B, long parite);
 
 }  // namespace harmo

@@ -25,6 +25,8 @@ struct Facteurs {
 
 }  // namespace
 
+// 7381/2520 is H(10) (OEIS A001008 / A002805); 7381 = 11^2 * 61 and
+// 2520 = 2^3 * 3^2 * 5 * 7 by hand; 1000000007 is a well-known prime.
 TEST(Decomp, Affichages) {
     Facteurs f;
     EXPECT_EQ(f.de("1"), "  ");

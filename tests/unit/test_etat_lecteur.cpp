@@ -4,6 +4,8 @@
 #include "shell/lecteur.h"
 #include "shell/menu.h"
 
+#include "precisions.h"
+
 #include <gtest/gtest.h>
 
 using namespace harmo;
@@ -132,6 +134,7 @@ TEST(Lecteur, Decimaux) {
 }
 
 TEST(Lecteur, DecimalALaPrecisionEnVigueur) {
+    PrecisionsGardees garde;
     RR::SetPrecision(60);
     Lecture a("0.1");
     a.lire(casDecimal);
@@ -141,7 +144,6 @@ TEST(Lecteur, DecimalALaPrecisionEnVigueur) {
     b.lire(casDecimal);
     EXPECT_EQ(a.e.valeurR, dixieme60);
     EXPECT_NE(a.e.valeurR, b.e.valeurR);
-    RR::SetPrecision(150);
 }
 
 TEST(Lecteur, DecimalZeroRefuse) {

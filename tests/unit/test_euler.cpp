@@ -1,11 +1,14 @@
 // The constant, the expansion terms, and the values of menu items 4 and 5.
 #include "commun/pont_mpfr.h"
+#include "commun/transcendantes.h"
 #include "euler/constante.h"
 #include "euler/euler.h"
 #include "euler/termes.h"
 #include "shell/console.h"
 #include "shell/etat.h"
 #include "shell/menu.h"
+
+#include "precisions.h"
 
 #include <gtest/gtest.h>
 #include <mpfr.h>
@@ -63,6 +66,7 @@ TEST(Constante, TexteStockeExact) {
 }
 
 TEST(Constante, TronqueeAuNombreDeDecimalesDemande) {
+    PrecisionsGardees garde;
     Contexte c;
     Etat& e = c.e;
     e.p0 = 500;
@@ -106,10 +110,10 @@ TEST(Constante, TronqueeAuNombreDeDecimalesDemande) {
     e.l3 = 200000;
     CstE(e);
     EXPECT_EQ(e.cst, tous);
-    RR::SetPrecision(150);
 }
 
 TEST(Termes, ValeursDesCoefficients) {
+    PrecisionsGardees garde;
     Contexte c;
     Etat& e = c.e;
     e.Eu.SetLength(34);
@@ -139,6 +143,7 @@ TEST(Termes, ValeursDesCoefficients) {
 }
 
 TEST(Termes, IndicesHorsTableEtSommes) {
+    PrecisionsGardees garde;
     Contexte c;
     Etat& e = c.e;
     e.Eu.SetLength(34);
@@ -170,10 +175,10 @@ TEST(Termes, IndicesHorsTableEtSommes) {
     e.k0 = 5;
     somme1(e);
     EXPECT_EQ(e.j, 6);
-    RR::SetPrecision(150);
 }
 
 TEST(PontMpfr, ConversionsExactesEtArrondis) {
+    PrecisionsGardees garde;
     RR::SetPrecision(200);
     RR x = NTL::conv<RR>(2) / 3;
     Mpfr m(1);
@@ -186,7 +191,6 @@ TEST(PontMpfr, ConversionsExactesEtArrondis) {
     EXPECT_TRUE(proches(expR(x), NTL::exp(x), 198));
     EXPECT_EQ(powR(NTL::conv<RR>(1000), NTL::conv<RR>(2)), NTL::conv<RR>(1000000));
     EXPECT_TRUE(proches(powR(NTL::conv<RR>(10), NTL::conv<RR>(-21.5)), NTL::pow(NTL::conv<RR>(10), NTL::conv<RR>(-21.5)), 198));
-    RR::SetPrecision(150);
 }
 
 namespace {
@@ -211,6 +215,7 @@ std::string reference(const std::string& N) {
 }  // namespace
 
 TEST(Euler, ChiffresContreDigamma) {
+    PrecisionsGardees garde;
     for (const char* n : {"1000", "123456", "10000000000", "100000000000000000000",
                           "1000000000000000000000000000000000000000000000000000000000000"}) {
         for (int d : {20, 60}) {
@@ -235,6 +240,4 @@ TEST(Euler, ChiffresContreDigamma) {
             mpfr_clears(a, b, nullptr);
         }
     }
-    RR::SetPrecision(150);
-    RR::SetOutputPrecision(10);
 }

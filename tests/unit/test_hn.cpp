@@ -5,7 +5,9 @@
 #include "shell/menu.h"
 #include "sums/hn.h"
 
-#include "pliage_litteral.h"
+#include "oracles/pliage_litteral.h"
+
+#include "precisions.h"
 
 #include <gtest/gtest.h>
 
@@ -86,13 +88,18 @@ std::string niveau3Litteral(long N, long parite, long paquet, long nd) {
 
 }  // namespace
 
+// Small reference sums, done by hand: 1 + 1/2 + ... + 1/8 + 1/10 = 789/280
+// (without 9); 1/2 + ... + 1/10 = 137/120; 1 + 1/3 + ... + 1/9 = 563/315;
+// H(4) = 25/12 and H(5) = 137/60 (OEIS A001008 / A002805).
 TEST(HN, KempnerSansNeuf) {
+    PrecisionsGardees garde;
     std::string s = lancer("0 10 1 1 9 3 20 4 1 0 0 0");
     EXPECT_NE(s.find("comporte  9  termes.  Le dernier est 1/10  . "), std::string::npos);
     EXPECT_NE(s.find("K(10) = P/Q  =  789 / 280 . "), std::string::npos);
 }
 
 TEST(HN, AutresParites) {
+    PrecisionsGardees garde;
     std::string pairs = lancer("2 10 2 3 5 2 1 0 0 0");
     EXPECT_NE(pairs.find("'harmonique paire', de dernier terme  1/10  comporte 5  termes. "), std::string::npos);
     EXPECT_NE(pairs.find("H(10) = P/Q  =  137 / 120 . "), std::string::npos);
@@ -102,6 +109,7 @@ TEST(HN, AutresParites) {
 }
 
 TEST(HN, ContinuationSansRecalcul) {
+    PrecisionsGardees garde;
     // 2, then 4 (4 and 2 refused afterwards, 5 accepted), exact fraction each time.
     std::string s = lancer("0 2 2 3 10 1 1 0 1 4 1 1 0 1 4 2 5 1 1 0 0 0");
     EXPECT_NE(s.find("H(2) = P/Q  =  3 / 2 . "), std::string::npos);
@@ -111,16 +119,17 @@ TEST(HN, ContinuationSansRecalcul) {
 }
 
 TEST(HN, Niveau2CommeTermeATerme) {
+    PrecisionsGardees garde;
     for (long N : {1L, 7L, 100L, 1000L}) {
         for (long nd : {0L, 5L, 30L}) {
             std::string s = lancer("0 " + std::to_string(N) + " 2 2 " + std::to_string(nd) + " 0 0");
             EXPECT_EQ(valeurAffichee(s), niveau2Litteral(N, nd)) << N << " " << nd;
         }
     }
-    RR::SetPrecision(150);
 }
 
 TEST(HN, Niveau3CommeLePliageLitteral) {
+    PrecisionsGardees garde;
     // The odd/even splitting gives another unreduced pair: the value shown
     // must be the literal one all the same.
     for (long parite : {0L, 1L, 2L}) {
@@ -137,10 +146,10 @@ TEST(HN, Niveau3CommeLePliageLitteral) {
             }
         }
     }
-    RR::SetPrecision(150);
 }
 
 TEST(HN, AucunTermeGarde) {
+    PrecisionsGardees garde;
     // A sequence of no digit removes every term: count 0, value 0, no stale denominator.
     std::string s = lancer("0 10 1 0 3 5 4 1 1 0 0");
     EXPECT_NE(s.find("comporte  0  termes.  Aucun terme n'a ete garde. "), std::string::npos);
@@ -150,12 +159,14 @@ TEST(HN, AucunTermeGarde) {
 }
 
 TEST(HN, NiveauUnSansGrandeArithmetique) {
+    PrecisionsGardees garde;
     std::string s = lancer("0 1000000000000000000000000000000 2 1 0 0");
     EXPECT_NE(s.find("1/1000000000000000000000000000000  comporte 1000000000000000000000000000000  termes. "),
               std::string::npos);
 }
 
 TEST(HN, KempnerLongSurDeuxCoeursCommeEnDeuxEtapes) {
+    PrecisionsGardees garde;
     auto ligne = [](const std::string& s, const std::string& debut) {
         std::size_t p = s.rfind(debut);
         return p == std::string::npos ? std::string("?") : s.substr(p, s.find(" . ", p) - p);
@@ -168,10 +179,10 @@ TEST(HN, KempnerLongSurDeuxCoeursCommeEnDeuxEtapes) {
         EXPECT_EQ(ligne(une, "comporte"), ligne(deux, "comporte")) << parite;
         EXPECT_EQ(valeurAffichee(une), valeurAffichee(deux, 1)) << parite;
     }
-    RR::SetPrecision(150);
 }
 
 TEST(HN, Niveau2ContinuationALaPrecisionDeChaqueEtape) {
+    PrecisionsGardees garde;
     // The sum of the first stage is kept as it is and the terms of the second
     // are added at the second stage's own precision.
     long nd = 25;
@@ -185,5 +196,4 @@ TEST(HN, Niveau2ContinuationALaPrecisionDeChaqueEtape) {
     }
     std::string s = lancer("0 50 2 2 25 1 2000 0 0");
     EXPECT_EQ(valeurAffichee(s, 1), texte(res, nd));
-    RR::SetPrecision(150);
 }

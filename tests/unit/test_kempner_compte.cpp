@@ -37,7 +37,9 @@ TEST(KempnerCompte, CommeLEnumeration) {
                     ZZ plusGrand;
                     bool existe = plusGrandSansSequence(ZZ(n), seq, parite, plusGrand);
                     ASSERT_EQ(existe, compte > 0) << texte << " " << n;
-                    if (existe) ASSERT_EQ(plusGrand, dernier) << texte << " " << parite << " " << n;
+                    if (existe) {
+                        ASSERT_EQ(plusGrand, dernier) << texte << " " << parite << " " << n;
+                    }
                 }
             }
         }

@@ -3,6 +3,8 @@
 #include "fraction/reconnaissance.h"
 #include "sums/somme_exacte.h"
 
+#include "oracles/reconnaissance_terme_a_terme.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -29,6 +31,7 @@ void memeReponse(const ZZ& P, const ZZ& Q, long parite) {
 
 }  // namespace
 
+// By hand: 2 = H(3) + 1/6 with H(3) = 11/6; 4/3 = 1 + 1/3; 3/4 = 1/2 + 1/4.
 TEST(Reconnaissance, CasConnus) {
     Reconnaissance r = reconnaissanceTermeATerme(ZZ(2), ZZ(1), 0);
     EXPECT_FALSE(r.harmonique);

@@ -1,11 +1,13 @@
-// The digit-sequence test: the scan on ZZ and the automaton on machine words,
-// both against a plain search in the decimal text.
-#include "shell/console.h"
-#include "shell/etat.h"
+// The digit-sequence test: the literal scan with its fall-back, and the
+// automaton on machine words and on ZZ, against a plain search in the
+// decimal text.
 #include "sums/sequence.h"
+
+#include "oracles/sequence_litterale.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -14,18 +16,18 @@ using namespace harmo;
 namespace {
 
 struct Seq {
-    explicit Seq(const std::string& chiffres) : e(con), automate(vecteur(chiffres)) {
-        e.chn = static_cast<long>(chiffres.size());
-        for (std::size_t t = 0; t < chiffres.size(); ++t) e.ch[t + 1] = chiffres[t] - '0';
+    explicit Seq(const std::string& chiffres) : ch(100, 0), automate(vecteur(chiffres)) {
+        chn = static_cast<long>(chiffres.size());
+        for (std::size_t t = 0; t < chiffres.size(); ++t) ch[t + 1] = chiffres[t] - '0';
     }
     static std::vector<long> vecteur(const std::string& c) {
         std::vector<long> v;
         for (char x : c) v.push_back(x - '0');
         return v;
     }
-    bool scan(unsigned long n) { return sequenceTrouvee(e, NTL::conv<ZZ>(n)); }
-    ConsoleScript con{""};
-    Etat e;
+    bool scan(unsigned long n) { return sequenceTrouveeLitterale(ch, chn, NTL::conv<NTL::ZZ>(n)); }
+    std::vector<long> ch;
+    long chn = 0;
     SequenceChiffres automate;
 };
 
@@ -85,6 +87,28 @@ TEST(Sequence, CommeUneRechercheDansLeTexte) {
             bool attendu = std::to_string(n).find(texte) != std::string::npos;
             ASSERT_EQ(s.scan(n), attendu) << texte << " in " << n;
             ASSERT_EQ(s.automate.trouvee(n), attendu) << texte << " in " << n;
+            if (essai % 50 == 0) {  // the ZZ path
+                ASSERT_EQ(s.automate.trouvee(NTL::conv<NTL::ZZ>(n)), attendu) << texte << " in " << n;
+            }
+        }
+    }
+}
+
+TEST(Sequence, GrandsNombresSurZZ) {
+    // Numbers of 20 to 80 digits: the ZZ path of the automaton and the
+    // literal scan, against the decimal text.
+    std::mt19937_64 alea(31);
+    for (const char* texte : {"9", "42", "121", "0000", "314159", "123456789"}) {
+        Seq s(texte);
+        for (int essai = 0; essai < 300; ++essai) {
+            std::string t(1, static_cast<char>('1' + alea() % 9));
+            const int longueur = 20 + static_cast<int>(alea() % 61);
+            while (static_cast<int>(t.size()) < longueur)
+                t.push_back(alea() % 4 == 0 ? texte[alea() % std::strlen(texte)] : static_cast<char>('0' + alea() % 10));
+            const NTL::ZZ n = NTL::conv<NTL::ZZ>(t.c_str());
+            const bool attendu = t.find(texte) != std::string::npos;
+            ASSERT_EQ(s.automate.trouvee(n), attendu) << texte << " in " << t;
+            ASSERT_EQ(sequenceTrouveeLitterale(s.ch, s.chn, n), attendu) << texte << " in " << t;
         }
     }
 }

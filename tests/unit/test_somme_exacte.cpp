@@ -3,7 +3,7 @@
 #include "sums/reduction.h"
 #include "sums/somme_exacte.h"
 
-#include "pliage_litteral.h"
+#include "oracles/pliage_litteral.h"
 
 #include <gtest/gtest.h>
 

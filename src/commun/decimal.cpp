@@ -1,8 +1,6 @@
-#include "commun/sortie.h"
+#include "commun/decimal.h"
 
 #include "commun/pont_gmp.h"
-
-#include <sstream>
 
 namespace harmo {
 
@@ -15,12 +13,6 @@ std::string enDecimal(const NTL::ZZ& v) {
     return texte;
 }
 
-std::string enTexte(const NTL::RR& v) {
-    std::ostringstream os;
-    os << v;
-    return os.str();
-}
-
 NTL::ZZ depuisDecimal(const std::string& chiffres) {
     mpz_t v;
     mpz_init(v);
@@ -29,6 +21,24 @@ NTL::ZZ depuisDecimal(const std::string& chiffres) {
     versZZ(r, v);
     mpz_clear(v);
     return r;
+}
+
+long nombreDeChiffres(const NTL::ZZ& v) {
+    if (NTL::IsZero(v)) return 0;
+    if (NTL::NumBits(v) < 60) {
+        unsigned long x = NTL::conv<unsigned long>(NTL::abs(v));
+        long n = 0;
+        while (x) {
+            x /= 10;
+            ++n;
+        }
+        return n;
+    }
+    VueMpz vue(v);
+    long n = static_cast<long>(mpz_sizeinbase(vue, 10));  // exact or one too many
+    NTL::ZZ borne;
+    NTL::power(borne, 10, n - 1);
+    return NTL::abs(v) < borne ? n - 1 : n;
 }
 
 }  // namespace harmo

@@ -1,0 +1,33 @@
+#include "commun/entiers.h"
+
+#include "commun/pont_gmp.h"
+
+namespace harmo {
+
+void diviserExactement(NTL::ZZ& r, const NTL::ZZ& a, const NTL::ZZ& b) {
+    mpz_t q;
+    mpz_init(q);
+    mpz_divexact(q, VueMpz(a), VueMpz(b));
+    versZZ(r, q);
+    mpz_clear(q);
+}
+
+void pgcd(NTL::ZZ& r, const NTL::ZZ& a, const NTL::ZZ& b) {
+    mpz_t g;
+    mpz_init(g);
+    mpz_gcd(g, VueMpz(a), VueMpz(b));
+    versZZ(r, g);
+    mpz_clear(g);
+}
+
+NTL::ZZ reduire(NTL::ZZ& P, NTL::ZZ& Q) {
+    NTL::ZZ g;
+    pgcd(g, P, Q);
+    if (!NTL::IsOne(g) && !NTL::IsZero(g)) {
+        diviserExactement(P, P, g);
+        diviserExactement(Q, Q, g);
+    }
+    return g;
+}
+
+}  // namespace harmo

@@ -1,0 +1,168 @@
+#include "sums/etape.h"
+
+#include "commun/coeurs.h"
+#include "commun/constantes.h"
+#include "commun/pont_gmp.h"
+#include "commun/pont_mpfr.h"
+#include "sums/kempner_compte.h"
+#include "sums/parite.h"
+#include "sums/sequence.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <future>
+
+namespace harmo {
+
+Gardes compterGardes(const Etape& t) {
+    Gardes g;
+    if (!t.kempner) {
+        g.nombre = nombreDeCandidats(t.N, t.parite) - nombreDeCandidats(t.N1, t.parite);
+        if (g.nombre > 0) g.dernier = t.N;
+        return g;
+    }
+    g.nombre = compterSansSequence(t.N, t.sequence, t.parite) - compterSansSequence(t.N1, t.sequence, t.parite);
+    if (g.nombre > 0) plusGrandSansSequence(t.N, t.sequence, t.parite, g.dernier);
+    return g;
+}
+
+namespace {
+
+// Calls f(n) for the kept candidates n of the stage in increasing order: as
+// machine words from `de` to `a` (candidates both), then as ZZ past the
+// machine range.
+template <class Fonction>
+void pourLesGardes(const Etape& t, const SequenceChiffres& seq, std::uint64_t de, std::uint64_t a, Fonction&& f) {
+    const std::uint64_t pas = static_cast<std::uint64_t>(pasDesCandidats[t.parite]);
+    for (std::uint64_t n = de; n <= a; n += pas)
+        if (!t.kempner || !seq.trouvee(n)) f(n);
+}
+
+template <class Fonction>
+void pourLesGrandsGardes(const Etape& t, const SequenceChiffres& seq, const NTL::ZZ& de, Fonction&& f) {
+    for (NTL::ZZ n = de; n <= t.N; n += pasDesCandidats[t.parite])
+        if (!t.kempner || !seq.trouvee(n)) f(static_cast<const NTL::ZZ&>(n));
+}
+
+// The candidates of the stage that are machine words: [de, a], and the first
+// one past them.
+struct Plage {
+    bool vide = true;
+    std::uint64_t de = 0, a = 0;
+    NTL::ZZ suite;
+};
+
+Plage plageMachine(const Etape& t) {
+    Plage p;
+    const long pas = pasDesCandidats[t.parite];
+    NTL::ZZ premierCandidat = t.N1 + pas;
+    p.suite = premierCandidat;
+    if (premierCandidat > t.N || premierCandidat >= limiteMachine()) return p;
+    NTL::ZZ fin = t.N < limiteMachine() ? t.N : limiteMachine() - 1;
+    fin -= (fin - premierCandidat) % pas;  // the last candidate within the range
+    p.vide = false;
+    p.de = NTL::conv<unsigned long>(premierCandidat);
+    p.a = NTL::conv<unsigned long>(fin);
+    p.suite = fin + pas;
+    return p;
+}
+
+// The kept terms of [de, a] summed by a tree; long ranges cut in one part per
+// core (the tree's integers are the same for any grouping: Q is the product
+// of the denominators and P the sum of Q/n).
+Fraction sommeDesGardesMachine(const Etape& t, const SequenceChiffres& seq, std::uint64_t de, std::uint64_t a) {
+    const std::uint64_t pas = static_cast<std::uint64_t>(pasDesCandidats[t.parite]);
+    const std::uint64_t candidats = (a - de) / pas + 1;
+    const std::uint64_t parts = candidats > 200000 ? nombreDeCoeurs() : 1;
+    auto partie = [&](std::uint64_t k) {
+        std::uint64_t debut = de + (candidats * k / parts) * pas;
+        std::uint64_t fin = de + (candidats * (k + 1) / parts) * pas;  // excluded
+        SommeEnArbre arbre;
+        pourLesGardes(t, seq, debut, fin - pas, [&](std::uint64_t n) { arbre.terme(n); });
+        return arbre.resultat();
+    };
+    std::vector<std::future<Fraction>> autres;
+    for (std::uint64_t k = 1; k < parts; ++k) autres.push_back(std::async(std::launch::async, partie, k));
+    Fraction f = partie(0);
+    for (auto& autre : autres) ajouter(f, autre.get());
+    return f;
+}
+
+}  // namespace
+
+Fraction sommeExacte(const Etape& t) {
+    if (!t.kempner) return sommeDesCandidats(t.N1, t.N, t.parite);
+    const SequenceChiffres seq(t.sequence);
+    Plage p = plageMachine(t);
+    Fraction f;
+    if (!p.vide) f = sommeDesGardesMachine(t, seq, p.de, p.a);
+    SommeEnArbre grands;
+    pourLesGrandsGardes(t, seq, p.suite, [&](const NTL::ZZ& n) { grands.terme(n); });
+    ajouter(f, grands.resultat());
+    return f;
+}
+
+namespace {
+
+// res = res + 1/n at p bits, each step correctly rounded as the RR operations
+// are; the terms as machine words or as ZZ.
+class SommeMpfr {
+public:
+    SommeMpfr(const NTL::RR& depart, long p) : res_(p), quot_(p), depart_(1), un_(2) {
+        versMpfrExact(depart_, depart);
+        mpfr_set_ui(un_, 1, MPFR_RNDN);
+    }
+    void terme(std::uint64_t n) {
+        mpfr_div_ui(quot_, un_, n, MPFR_RNDN);
+        ajouter();
+    }
+    void terme(const NTL::ZZ& n) {
+        Mpfr d(std::max<long>(NTL::NumBits(n), 1));
+        mpfr_set_z(d, VueMpz(n), MPFR_RNDN);  // exact: d has the bits of n
+        mpfr_div(quot_, un_, d, MPFR_RNDN);
+        ajouter();
+    }
+    // The sum; the starting value itself, untouched, when no term came.
+    NTL::RR resultat(const NTL::RR& depart) const {
+        if (aucunTerme_) return depart;
+        NTL::RR r;
+        versRR(r, res_);
+        return r;
+    }
+
+private:
+    void ajouter() {
+        mpfr_add(res_, aucunTerme_ ? depart_.get() : res_.get(), quot_, MPFR_RNDN);
+        aucunTerme_ = false;
+    }
+    Mpfr res_, quot_, depart_, un_;
+    bool aucunTerme_ = true;
+};
+
+}  // namespace
+
+NTL::RR sommeTermeATerme(const Etape& t, const NTL::RR& depart, long p) {
+    const SequenceChiffres seq(t.sequence);
+    SommeMpfr somme(depart, p);
+    Plage plage = plageMachine(t);
+    if (!plage.vide) pourLesGardes(t, seq, plage.de, plage.a, [&](std::uint64_t n) { somme.terme(n); });
+    pourLesGrandsGardes(t, seq, plage.suite, [&](const NTL::ZZ& n) { somme.terme(n); });
+    return somme.resultat(depart);
+}
+
+NTL::RR valeurDeLaFraction(const Fraction& f, long p) {
+    NTL::RR res;
+    if (NTL::IsZero(f.P)) return res;  // no term kept: the sum is 0
+    NTL::RRPush garde;
+    NTL::RR::SetPrecision(p);
+    NTL::RR t;
+    NTL::conv(t, NTL::log(f.P) / LN2);
+    NTL::add(t, t, 10.0);
+    NTL::RR::SetPrecision(NTL::conv<long>(t));
+    NTL::RR P4 = NTL::conv<NTL::RR>(f.P), Q4 = NTL::conv<NTL::RR>(f.Q);
+    NTL::RR::SetPrecision(p);
+    NTL::div(res, P4, Q4);
+    return res;
+}
+
+}  // namespace harmo

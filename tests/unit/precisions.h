@@ -1,0 +1,10 @@
+// The library-wide RR precisions saved at the start of a test and restored
+// at its end, even when an assertion fails half-way.
+#pragma once
+
+#include <NTL/RR.h>
+
+struct PrecisionsGardees {
+    NTL::RRPush precision;
+    NTL::RROutputPush sortie;
+};
