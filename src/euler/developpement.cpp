@@ -1,6 +1,7 @@
 #include "euler/developpement.h"
 
 #include "commun/constantes.h"
+#include "commun/pont_mpfr.h"
 #include "commun/transcendantes.h"
 #include "euler/termes.h"
 #include "shell/console.h"
@@ -37,12 +38,94 @@ void annoncerEtDemanderDecimales(Etat& e) {
     } while (e.valeur > maxDecimales);
 }
 
+Tolerance::Tolerance(const RR& dix, const RR& x) : dix_(dix), moinsX_(-x), bas_(256), haut_(256) {
+    Mpfr d(1), y(1);
+    versMpfrExact(d, dix);
+    versMpfrExact(y, moinsX_);
+    mpfr_pow(bas_, d, y, MPFR_RNDD);
+    mpfr_pow(haut_, d, y, MPFR_RNDU);
+    const long P = RR::precision();
+    Mpfr u(64);
+    mpfr_set_ui_2exp(u, 1, -(P - 1), MPFR_RNDU);
+    mpfr_ui_sub(u, 1, u, MPFR_RNDD);
+    mpfr_mul(bas_, bas_, u, MPFR_RNDD);
+    mpfr_set_ui_2exp(u, 1, -(P - 1), MPFR_RNDU);
+    mpfr_add_ui(u, u, 1, MPFR_RNDU);
+    mpfr_mul(haut_, haut_, u, MPFR_RNDU);
+}
+
+bool Tolerance::depassee(const RR& t) {
+    Mpfr a(1);
+    versMpfrExact(a, NTL::abs(t));
+    if (mpfr_greater_p(a, haut_)) return true;
+    if (mpfr_less_p(a, bas_)) return false;
+    if (!calculee_) {
+        exacte_ = powR(dix_, moinsX_);
+        calculee_ = true;
+    }
+    return NTL::abs(t) > exacte_;
+}
+
+bool entiersDuTermeDArret(const RR& T, const RR& p4, long P, long& l3, long& p0) {
+    if (P < 20000) return false;
+    const mpfr_prec_t b = 512;
+    Mpfr t(1), q(64), ln2(64), ln10(64), lo(b), hi(b), l3lo(b), l3hi(b), marge(b);
+    versMpfrExact(t, T);
+    mpfr_abs(t, t, MPFR_RNDN);
+    mpfr_set_d(ln2, LN2, MPFR_RNDN);
+    mpfr_set_d(ln10, LN10, MPFR_RNDN);
+    // -log|T| / LN2 * LN2 / LN10: each step increasing in its argument.
+    mpfr_log(hi, t, MPFR_RNDU);
+    mpfr_log(lo, t, MPFR_RNDD);
+    mpfr_neg(l3lo, hi, MPFR_RNDD);
+    mpfr_neg(l3hi, lo, MPFR_RNDU);
+    mpfr_div(l3lo, l3lo, ln2, MPFR_RNDD);
+    mpfr_div(l3hi, l3hi, ln2, MPFR_RNDU);
+    mpfr_mul(l3lo, l3lo, ln2, MPFR_RNDD);
+    mpfr_mul(l3hi, l3hi, ln2, MPFR_RNDU);
+    mpfr_div(l3lo, l3lo, ln10, MPFR_RNDD);
+    mpfr_div(l3hi, l3hi, ln10, MPFR_RNDU);
+    // Widened by 2^-480 (|value| + |p4| + 1) on each side.
+    Mpfr p4m(1);
+    versMpfrExact(p4m, p4);
+    auto elargir = [&](Mpfr& bas, Mpfr& haut) {
+        mpfr_abs(marge, haut, MPFR_RNDU);
+        mpfr_abs(q, bas, MPFR_RNDU);
+        mpfr_max(marge, marge, q, MPFR_RNDU);
+        mpfr_abs(q, p4m, MPFR_RNDU);
+        mpfr_add(marge, marge, q, MPFR_RNDU);
+        mpfr_add_ui(marge, marge, 1, MPFR_RNDU);
+        mpfr_mul_2si(marge, marge, -480, MPFR_RNDU);
+        mpfr_sub(bas, bas, marge, MPFR_RNDD);
+        mpfr_add(haut, haut, marge, MPFR_RNDU);
+    };
+    elargir(l3lo, l3hi);
+    if (!mpfr_fits_slong_p(l3lo, MPFR_RNDD) || !mpfr_fits_slong_p(l3hi, MPFR_RNDD)) return false;
+    const long l3bas = mpfr_get_si(l3lo, MPFR_RNDD), l3haut = mpfr_get_si(l3hi, MPFR_RNDD);
+    if (l3bas != l3haut) return false;
+    // (l3R * LN10) / LN2 + p4.
+    mpfr_mul(lo, l3lo, ln10, MPFR_RNDD);
+    mpfr_mul(hi, l3hi, ln10, MPFR_RNDU);
+    mpfr_div(lo, lo, ln2, MPFR_RNDD);
+    mpfr_div(hi, hi, ln2, MPFR_RNDU);
+    mpfr_add(lo, lo, p4m, MPFR_RNDD);
+    mpfr_add(hi, hi, p4m, MPFR_RNDU);
+    elargir(lo, hi);
+    if (!mpfr_fits_slong_p(lo, MPFR_RNDD) || !mpfr_fits_slong_p(hi, MPFR_RNDD)) return false;
+    const long p0bas = mpfr_get_si(lo, MPFR_RNDD), p0haut = mpfr_get_si(hi, MPFR_RNDD);
+    if (p0bas != p0haut) return false;
+    l3 = l3bas;
+    p0 = p0bas;
+    return true;
+}
+
+
 void chercherLesTermes(Etat& e, const RR& decimales) {
     e.k0 = 2;
     e.A = Euler1(e);
     NTL::conv(e.R10, 10);
-    const RR tolerance = powR(e.R10, -decimales);
-    while (NTL::abs(e.Eu[e.k0]) > tolerance && e.k0 <= 31) {
+    Tolerance tolerance(e.R10, decimales);
+    while (tolerance.depassee(e.Eu[e.k0]) && e.k0 <= 31) {
         e.k0 += 2;
         e.A = Euler1(e);
     }

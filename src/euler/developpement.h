@@ -4,6 +4,7 @@
 // value of the expansion.
 #pragma once
 
+#include "commun/pont_mpfr.h"
 #include "shell/etat.h"
 
 namespace harmo {
@@ -28,6 +29,36 @@ void bitsDuDernierTerme(Etat& e, const RR& lnN);
 // Prints the number of exact decimals reachable (pmin, in bits) and asks how
 // many decimals to show, into valeur.
 void annoncerEtDemanderDecimales(Etat& e);
+
+// The tolerance RN_P(dix^-x) at the precision P in force, for comparisons
+// |T| > tolerance only. At P bits the power costs up to a second (565,000
+// bits); an enclosure [bas, haut] of dix^-x at 256 bits (directed roundings),
+// widened by 2^-(P-1) relative to hold the P-bit value too, decides every
+// comparison but those of a |T| inside it, for which the P-bit power is
+// computed after all. The answers are those of the P-bit comparison.
+class Tolerance {
+public:
+    Tolerance(const RR& dix, const RR& x);
+    // |t| > the P-bit tolerance.
+    bool depassee(const RR& t);
+
+private:
+    RR dix_, moinsX_, exacte_;
+    Mpfr bas_, haut_;
+    bool calculee_ = false;
+};
+
+// The two integers that item 4's stopping term T fixes, at the working
+// precision P of the terms:
+//     l3R = RN(RN(RN(-RN(log |T|)) / LN2) * LN2) / LN10),  l3 = floor(l3R),
+//     p0 = floor(RN(RN(RN(l3R * LN10) / LN2) + p4)),
+// every operation rounded to nearest at P bits. Past 20,000 bits the
+// logarithm alone takes a quarter of a second or more, for two integers: they
+// come from an enclosure at 512 bits instead (directed roundings), widened by
+// far more than the P-bit chain can deviate from the exact values (a few
+// 2^-P relative), and are kept when the floors of both ends agree. False when
+// they do not, or below 20,000 bits: the chain is then run at P bits.
+bool entiersDuTermeDArret(const RR& T, const RR& p4, long P, long& l3, long& p0);
 
 // Computes T(2), T(4), ... at NR from k0 = 2 until the first term at or below
 // 10^-decimales, never past T(32); leaves k0 on that term and R10 = 10. The

@@ -53,18 +53,26 @@ int euler(Etat& e) {
     // Terms until the first one at or below 10^-v (never past T(32)).
     NTL::conv(e.NR, e.N);
     chercherLesTermes(e, e.valeurR);
-    NTL::negate(t1, logR(NTL::abs(e.Eu[e.k0])));
-    NTL::div(e.p3, t1, LN2);
+    const RR& arret = e.Eu[e.k0];
     e.k0 -= 2;
-    e.pmin = e.p3;
-    NTL::mul(e.l3R, e.pmin, LN2);
-    NTL::div(e.l3R, e.l3R, LN10);
-    e.l3 = plancher(e.l3R);
     RR::SetOutputPrecision(e.nsign);
-    NTL::mul(t1, e.l3R, LN10);
-    NTL::div(t1, t1, LN2);
-    NTL::add(t1, t1, e.p4);
-    e.p0 = plancher(t1);
+    long l3 = 0, p0 = 0;
+    if (entiersDuTermeDArret(arret, e.p4, RR::precision(), l3, p0)) {
+        e.l3 = l3;
+        e.p0 = p0;
+    } else {
+        // p3 = -log2 |T(s)|, l3R = p3 in decimals: the size of the stopping term.
+        NTL::negate(t1, logR(NTL::abs(arret)));
+        NTL::div(e.p3, t1, LN2);
+        e.pmin = e.p3;
+        NTL::mul(e.l3R, e.pmin, LN2);
+        NTL::div(e.l3R, e.l3R, LN10);
+        e.l3 = plancher(e.l3R);
+        NTL::mul(t1, e.l3R, LN10);
+        NTL::div(t1, t1, LN2);
+        NTL::add(t1, t1, e.p4);
+        e.p0 = plancher(t1);
+    }
     RR::SetPrecision(e.p0 + 200);
 
     // The constant to the decimals the last term allows, and the sum.

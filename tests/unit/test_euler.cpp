@@ -1,8 +1,11 @@
 // The constant, the expansion terms, and the values of menu items 4 and 5.
 #include "commun/pont_mpfr.h"
 #include "commun/transcendantes.h"
+#include "commun/constantes.h"
 #include "euler/constante.h"
+#include "euler/developpement.h"
 #include "euler/euler.h"
+#include "euler/repli_decimal.h"
 #include "euler/termes.h"
 #include "shell/console.h"
 #include "shell/etat.h"
@@ -15,6 +18,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
+#include <vector>
 #include <string>
 
 using namespace harmo;
@@ -240,4 +245,81 @@ TEST(Euler, ChiffresContreDigamma) {
             mpfr_clears(a, b, nullptr);
         }
     }
+}
+
+TEST(Constante, RepliRapideCommeLeRepliPasAPas) {
+    // The fold from the candidates of the last steps against the whole fold,
+    // for many lengths and precisions, on the constant's digits and on
+    // digit strings chosen to be hard (long runs of 0 and 9, all 5s).
+    std::mt19937_64 alea(17);
+    std::vector<std::string> textes = {std::string(chiffresE, 30000), std::string(30000, '9'), std::string(30000, '0'),
+                                       std::string(30000, '5'), "1" + std::string(29999, '0')};
+    std::string melange;
+    for (int k = 0; k < 30000; ++k) melange.push_back(alea() % 5 == 0 ? '9' : static_cast<char>('0' + alea() % 10));
+    textes.push_back(melange);
+    for (const std::string& t : textes) {
+        for (int essai = 0; essai < 25; ++essai) {
+            const long L = essai < 5 ? 1 + essai * 40 : 1 + static_cast<long>(alea() % 30000);
+            const long p = 53 + static_cast<long>(alea() % 3000);
+            Mpfr rapide(p), lent(p);
+            replierDecimales(rapide, t.c_str(), L);
+            replierPasAPas(lent, t.c_str(), L);
+            ASSERT_TRUE(mpfr_equal_p(rapide, lent)) << t.substr(0, 10) << " L = " << L << " p = " << p;
+        }
+    }
+    // All the stored decimals at the working precision of a 170,000-decimal request.
+    Mpfr rapide(70000), lent(70000);
+    replierDecimales(rapide, chiffresE, nChiffresE);
+    replierPasAPas(lent, chiffresE, nChiffresE);
+    EXPECT_TRUE(mpfr_equal_p(rapide, lent));
+}
+
+TEST(Developpement, ToleranceCommeLaPuissanceALaPrecision) {
+    // The enclosure's answers against the comparison with the P-bit power,
+    // for terms far from, near and exactly at the tolerance.
+    PrecisionsGardees garde;
+    std::mt19937_64 alea(23);
+    for (int essai = 0; essai < 60; ++essai) {
+        const long P = 53 + static_cast<long>(alea() % 30000);
+        RR::SetPrecision(P);
+        const RR dix = NTL::conv<RR>(10);
+        RR x = NTL::conv<RR>(static_cast<long>(alea() % 100000)) / 7;
+        const RR exacte = powR(dix, -x);
+        Tolerance tol(dix, x);
+        RR ulp = NTL::power2_RR(NTL::NumBits(exacte.mantissa()) + exacte.exponent() - P);
+        for (const RR& t : {exacte, exacte + ulp, exacte - ulp, -exacte, exacte * 2, exacte / 2, -(exacte + ulp),
+                            exacte * (1 + NTL::power2_RR(-300))}) {
+            ASSERT_EQ(tol.depassee(t), NTL::abs(t) > exacte) << P << " " << x;
+        }
+    }
+}
+
+TEST(Developpement, EntiersDuTermeDArretCommeLaChaineALaPrecision) {
+    PrecisionsGardees garde;
+    std::mt19937_64 alea(29);
+    int rapides = 0;
+    for (int essai = 0; essai < 40; ++essai) {
+        const long P = 20000 + static_cast<long>(alea() % 40000);
+        RR::SetPrecision(P);
+        // A term of any size, as T(s) = a / (c N^s) gives them, and p4 = log2(ln N + gamma).
+        RR T = NTL::conv<RR>(static_cast<long>(1 + alea() % 1000000)) / NTL::conv<RR>(3 + static_cast<long>(alea() % 1000));
+        T *= NTL::power2_RR(-static_cast<long>(alea() % 200000));
+        if (alea() % 2) NTL::negate(T, T);
+        RR p4 = logR(NTL::conv<RR>(static_cast<long>(1 + alea() % 100000))) / LN2;
+        // The chain, literally.
+        RR t1 = -logR(NTL::abs(T)), p3 = t1 / LN2, l3R = p3 * LN2;
+        l3R = l3R / LN10;
+        RR t = l3R * LN10;
+        t = t / LN2;
+        t = t + p4;
+        long l3 = 0, p0 = 0;
+        if (entiersDuTermeDArret(T, p4, P, l3, p0)) {
+            ++rapides;
+            EXPECT_EQ(l3, NTL::conv<long>(l3R)) << essai;
+            EXPECT_EQ(p0, NTL::conv<long>(t)) << essai;
+        }
+    }
+    EXPECT_GT(rapides, 35);  // the enclosure decides almost always
+    long l3 = 0, p0 = 0;
+    EXPECT_FALSE(entiersDuTermeDArret(NTL::conv<RR>(1) / 3, NTL::conv<RR>(2), 1000, l3, p0));  // small P: the chain
 }
