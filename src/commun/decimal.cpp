@@ -1,6 +1,11 @@
 #include "commun/decimal.h"
 
+#include "commun/coeurs.h"
 #include "commun/pont_gmp.h"
+
+#include <algorithm>
+#include <atomic>
+#include <future>
 
 namespace harmo {
 
@@ -11,6 +16,29 @@ std::string enDecimal(const NTL::ZZ& v) {
     mpz_get_str(texte.data(), 10, vue);
     texte.resize(std::char_traits<char>::length(texte.c_str()));
     return texte;
+}
+
+std::vector<std::string> enDecimal(const std::vector<const NTL::ZZ*>& v) {
+    std::vector<std::string> textes(v.size());
+    long bits = 0;
+    for (const NTL::ZZ* z : v) bits += NTL::NumBits(*z);
+    if (bits < (1L << 20) || nombreDeCoeurs() < 2) {
+        for (std::size_t k = 0; k < v.size(); ++k) textes[k] = enDecimal(*v[k]);
+        return textes;
+    }
+    // The largest first, each to the thread that is free first.
+    std::vector<std::size_t> ordre(v.size());
+    for (std::size_t k = 0; k < v.size(); ++k) ordre[k] = k;
+    std::sort(ordre.begin(), ordre.end(), [&](std::size_t a, std::size_t b) { return NTL::NumBits(*v[a]) > NTL::NumBits(*v[b]); });
+    std::atomic<std::size_t> suivant{0};
+    auto travail = [&] {
+        for (std::size_t k; (k = suivant++) < ordre.size();) textes[ordre[k]] = enDecimal(*v[ordre[k]]);
+    };
+    std::vector<std::future<void>> autres;
+    for (unsigned c = 1; c < nombreDeCoeurs(); ++c) autres.push_back(std::async(std::launch::async, travail));
+    travail();
+    for (auto& a : autres) a.get();
+    return textes;
 }
 
 NTL::ZZ depuisDecimal(const std::string& chiffres) {

@@ -6,11 +6,16 @@
 #include <NTL/ZZ.h>
 
 #include <string>
+#include <vector>
 
 namespace harmo {
 
 // The decimal writing of v ("-" first when negative), as NTL writes it.
 std::string enDecimal(const NTL::ZZ& v);
+
+// The texts of several integers, written on the machine's cores (a
+// 4-million-digit integer takes about half a second).
+std::vector<std::string> enDecimal(const std::vector<const NTL::ZZ*>& v);
 
 // The integer written by a decimal text ("-"? digits).
 NTL::ZZ depuisDecimal(const std::string& chiffres);

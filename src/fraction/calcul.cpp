@@ -1,5 +1,6 @@
 #include "fraction/calcul.h"
 
+#include "commun/decimal.h"
 #include "commun/entiers.h"
 #include "fraction/reconnaissance.h"
 #include "sums/parite.h"
@@ -41,8 +42,9 @@ void resultatNonHarmonique(Etat& e) {
                                         " \n \n \t Avec H(N) = 1/1 +1/3 + 1/5  ... 1/",
                                         " \n \n \t Avec H(N) =  1/2 + 1/4 + 1/6 ... 1/"};
     con << somme[e.parite] << e.N << " \n \n" << " \t La somme comporte " << e.i << " termes. ";
-    con << "\n \n \t P/Q = H(" << e.N << ") + " << e.P << " / " << e.Q << "\n ";
-    con << "\n \t Avec  H(" << e.N << ") = " << e.P3 << " / " << e.Q3 << "\n \n ";
+    const std::vector<std::string> t = enDecimal({&e.P, &e.Q, &e.P3, &e.Q3});
+    con << "\n \n \t P/Q = H(" << e.N << ") + " << t[0] << " / " << t[1] << "\n ";
+    con << "\n \t Avec  H(" << e.N << ") = " << t[2] << " / " << t[3] << "\n \n ";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "sums/parite.h"
 #include "sums/reduction.h"
 #include "sums/somme_exacte.h"
+#include "sums/somme_harmonique.h"
 
 #include <NTL/RR.h>
 
@@ -13,8 +14,8 @@ namespace harmo {
 
 namespace {
 
-// The exact sum of the first m terms of the parity (unreduced).
-Fraction sommeDeTermes(const ZZ& m, long parite) { return sommeDesCandidats(ZZ(0), candidatDeRang(m, parite), parite); }
+// The exact sum of the first m terms of the parity, in lowest terms.
+Fraction sommeDeTermes(const ZZ& m, long parite) { return sommeHarmoniqueReduite(candidatDeRang(m, parite), parite); }
 
 // Sign of a/b - c/d for positive denominators.
 long comparer(const ZZ& a, const ZZ& b, const ZZ& c, const ZZ& d) { return NTL::compare(a * d, c * b); }

@@ -7,6 +7,7 @@
 #include "sums/kempner_compte.h"
 #include "sums/parite.h"
 #include "sums/sequence.h"
+#include "sums/somme_harmonique.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -100,6 +101,16 @@ Fraction sommeExacte(const Etape& t) {
     pourLesGrandsGardes(t, seq, p.suite, [&](const NTL::ZZ& n) { grands.terme(n); });
     ajouter(f, grands.resultat());
     return f;
+}
+
+Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite) {
+    reduite = false;
+    if (!t.kempner && 2 * t.N1 <= t.N) {
+        reduite = true;
+        return sommeHarmoniqueReduite(t.N, t.parite);
+    }
+    ajouter(avant, sommeExacte(t));
+    return avant;
 }
 
 namespace {

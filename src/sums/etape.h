@@ -37,6 +37,13 @@ Gardes compterGardes(const Etape& t);
 // product of the denominators for a harmonic stage: see sommeDesCandidats).
 Fraction sommeExacte(const Etape& t);
 
+// The whole exact sum after the stage, from the sum before it. A harmonic
+// sum up to N is the same whatever its stages: when this stage is most of it
+// (N1 <= N/2), it is computed afresh, in lowest terms (reduite is then set),
+// which costs less than the stage alone; otherwise the stage's sum joins the
+// one before, unreduced.
+Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite);
+
 // depart + 1/n1 + 1/n2 + ... over the kept terms in increasing order, each
 // quotient and each addition rounded to nearest at p bits (p >= 53), as RR
 // does them; depart itself, untouched, when no term is kept.

@@ -76,18 +76,21 @@ void resume(Etat& e) {
         con << " Le dernier est 1/" << e.N0 << "  . ";
 }
 
-void fractionExacte(Etat& e) {
+// reduite: P/Q is already in lowest terms.
+void fractionExacte(Etat& e, bool reduite) {
     Console& con = e.con;
     demander(e, casOuiNon, "\n \n \t Voulez vous afficher la fraction P/Q simplifiee ,   Oui[1] / Non[0] ? : ");
     e.aff = e.valeur2;
     if (e.aff != 1) return;
-    if (e.sup == 2)
-        reduireSommeHarmonique(e.P, e.Q, e.N, e.parite);  // P/Q is the whole sum up to N
-    else
+    if (e.sup == 2) {
+        if (!reduite) reduireSommeHarmonique(e.P, e.Q, e.N, e.parite);  // P/Q is the whole sum up to N
+    } else {
         e.pgcd = reduire(e.P, e.Q);
+    }
     const bool kempner = e.sup == 1;
+    const std::vector<std::string> textes = enDecimal({&e.P, &e.Q});
     con << "\n \n \t " << (kempner ? "K" : "H") << "(" << (kempner && !NTL::IsZero(e.i0) ? e.N0 : e.N)
-        << ") = P/Q  =  " << e.P << " / " << e.Q << " . ";
+        << ") = P/Q  =  " << textes[0] << " / " << textes[1] << " . ";
     demander(e, casOuiNon, " \n \n \t Decompositions en facteurs premiers de P et Q ?   Oui [1] , Non [0] : ");
     e.de = e.valeur2;
     if (e.de == 1) {
@@ -121,14 +124,13 @@ void etape(Etat& e) {
 
     const Etape t = etapeCourante(e);
     const Gardes gardes = compterGardes(t);
+    bool reduite = false;
     switch (e.Nt) {
         case 2:
             e.res = sommeTermeATerme(t, e.res, e.p);
             break;
         case 3: {
-            // The stage's fraction joins the running one, unreduced.
-            Fraction total{std::move(e.P), std::move(e.Q)};
-            ajouter(total, sommeExacte(t));
+            Fraction total = sommeExacteApres(t, Fraction{std::move(e.P), std::move(e.Q)}, reduite);
             e.res = valeurDeLaFraction(total, e.p);
             e.P = std::move(total.P);
             e.Q = std::move(total.Q);
@@ -146,7 +148,7 @@ void etape(Etat& e) {
         con << "\n \n \t La somme est la fraction P/Q dont une valeur approchee  =  " << e.res;
     }
     resume(e);
-    if (e.Nt == 3) fractionExacte(e);
+    if (e.Nt == 3) fractionExacte(e, reduite);
 }
 
 void unCalcul(Etat& e) {

@@ -1,11 +1,11 @@
 #include "sums/reduction.h"
 
+#include "commun/coeurs.h"
 #include "commun/entiers.h"
 #include "commun/pont_gmp.h"
 #include "sums/parite.h"
 
-#include <cstdint>
-#include <vector>
+#include <future>
 
 namespace harmo {
 
@@ -42,80 +42,104 @@ bool sommeNulleModulo(std::uint64_t p, std::uint64_t m, bool impairs) {
 
 }  // namespace
 
+bool denominateurCommun(const ZZ& N, long parite, DenominateurCommun& d) {
+    // The even terms are half the sum up to N/2; its denominator bound is 2 lcm(1..N/2).
+    const ZZ borneZZ = parite == paire ? N / 2 : N;
+    if (borneZZ > borneParPremiers) return false;
+    d.parite = parite;
+    d.borne = NTL::conv<unsigned long>(borneZZ);
+    // 2 is always listed: the even terms have a factor 2 in L even when N/2 = 1.
+    d.premiers = premiersJusqua(d.borne < 2 ? 2 : d.borne);
+    d.puissances.clear();
+    d.exposants.clear();
+    // Each prime at the largest power within the bound (no 2 among odd
+    // candidates, one more 2 for the even ones).
+    for (std::uint32_t p : d.premiers) {
+        std::uint64_t q = 1, e = 0;
+        while (q <= d.borne / p) {
+            q *= p;
+            ++e;
+        }
+        if (parite == impaire && p == 2) q = 1, e = 0;
+        if (parite == paire && p == 2) {
+            q *= 2;  // at most 2^31 * 2, still a word
+            ++e;
+        }
+        d.puissances.push_back(q);
+        d.exposants.push_back(e);
+    }
+    d.L = produit(d.puissances, 0, d.puissances.size());
+    return true;
+}
+
+void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& d) {
+    if (NTL::IsZero(A)) {
+        P = 0;
+        Q = 1;
+        return;
+    }
+    const bool impairs = d.parite == impaire;
+    // g = gcd(A, L), prime by prime; the primes above sqrt(bound) cost a loop
+    // of bound/p steps each, shared between the cores.
+    const std::size_t n = d.premiers.size();
+    const unsigned parts = n > 20000 ? nombreDeCoeurs() : 1;
+    auto partie = [&](unsigned k) {
+        std::vector<std::uint64_t> facteurs;
+        VueMpz a(A);
+        for (std::size_t t = k; t < n; t += parts) {
+            const std::uint64_t p = d.premiers[t], e = d.exposants[t];
+            if (e == 0) continue;
+            if (e == 1 && !(d.parite == paire && p == 2)) {
+                // p^2 > bound: p divides A exactly when the sum over its multiples vanishes mod p.
+                if (sommeNulleModulo(p, d.borne / p, impairs)) facteurs.push_back(p);
+                continue;
+            }
+            // Small primes: the power of p in A, read from A mod p^e.
+            const std::uint64_t pe = d.puissances[t];
+            std::uint64_t r = mpz_fdiv_ui(a, pe), f = 1;
+            if (r == 0) {
+                f = pe;
+            } else {
+                while (r % p == 0) {
+                    r /= p;
+                    f *= p;
+                }
+            }
+            if (f > 1) facteurs.push_back(f);
+        }
+        return facteurs;
+    };
+    std::vector<std::future<std::vector<std::uint64_t>>> autres;
+    for (unsigned k = 1; k < parts; ++k) autres.push_back(std::async(std::launch::async, partie, k));
+    std::vector<std::uint64_t> facteurs = partie(0);
+    for (auto& a : autres) {
+        std::vector<std::uint64_t> f = a.get();
+        facteurs.insert(facteurs.end(), f.begin(), f.end());
+    }
+    if (facteurs.empty()) {
+        P = A;
+        Q = d.L;
+        return;
+    }
+    ZZ g = produit(facteurs, 0, facteurs.size());
+    diviserExactement(P, A, g);
+    diviserExactement(Q, d.L, g);
+}
+
 void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
     if (NTL::IsZero(P)) {
         Q = 1;
         return;
     }
-    // The even terms are half the sum up to N/2; its denominator bound is 2 lcm(1..N/2).
-    const ZZ borneZZ = parite == paire ? N / 2 : N;
-    if (borneZZ > (1L << 31)) {
+    DenominateurCommun d;
+    if (!denominateurCommun(N, parite, d)) {
         reduire(P, Q);
         return;
     }
-    const std::uint64_t borne = NTL::conv<unsigned long>(borneZZ);
-    const bool impairs = parite == impaire;
-    // 2 is always listed: the even terms have a factor 2 in L even when N/2 = 1.
-    std::vector<std::uint32_t> premiers = premiersJusqua(borne < 2 ? 2 : borne);
-
-    // L: each prime at the largest power within the bound (no 2 among odd
-    // candidates, one more 2 for the even ones).
-    std::vector<std::uint64_t> puissances;
-    std::vector<std::uint64_t> exposantsL;
-    for (std::uint32_t p : premiers) {
-        std::uint64_t q = 1, e = 0;
-        while (q <= borne / p) {
-            q *= p;
-            ++e;
-        }
-        if (impairs && p == 2) q = 1, e = 0;
-        if (parite == paire && p == 2) {
-            // at most 2^31 * 2, still a word
-            q *= 2;
-            ++e;
-        }
-        puissances.push_back(q);
-        exposantsL.push_back(e);
-    }
-    ZZ L = produit(puissances, 0, puissances.size());
-
     ZZ A;
-    NTL::mul(A, P, L);
+    NTL::mul(A, P, d.L);
     diviserExactement(A, A, Q);
-
-    // g = gcd(A, L), prime by prime.
-    std::vector<std::uint64_t> facteurs;
-    VueMpz a(A);
-    for (std::size_t t = 0; t < premiers.size(); ++t) {
-        const std::uint64_t p = premiers[t], e = exposantsL[t];
-        if (e == 0) continue;
-        if (e == 1 && !(parite == paire && p == 2)) {
-            // p^2 > bound: p divides A exactly when the sum over its multiples vanishes mod p.
-            if (sommeNulleModulo(p, borne / p, impairs)) facteurs.push_back(p);
-            continue;
-        }
-        // Small primes: the power of p in A, read from A mod p^e.
-        std::uint64_t pe = puissances[t];
-        std::uint64_t r = mpz_fdiv_ui(a, pe);
-        std::uint64_t f = 1;
-        if (r == 0) {
-            f = pe;
-        } else {
-            while (r % p == 0) {
-                r /= p;
-                f *= p;
-            }
-        }
-        if (f > 1) facteurs.push_back(f);
-    }
-    if (facteurs.empty()) {
-        P = std::move(A);
-        Q = std::move(L);
-        return;
-    }
-    ZZ g = produit(facteurs, 0, facteurs.size());
-    diviserExactement(P, A, g);
-    diviserExactement(Q, L, g);
+    reduireParLesPremiers(P, Q, A, d);
 }
 
 }  // namespace harmo

@@ -21,17 +21,35 @@
 
 #include <NTL/ZZ.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace harmo {
 
 using NTL::ZZ;
 
+// L, the lcm of the candidates up to N of a parity, with its prime powers.
+struct DenominateurCommun {
+    long parite = 0;
+    std::uint64_t borne = 0;  // N, or N/2 for the even candidates
+    std::vector<std::uint32_t> premiers;
+    std::vector<std::uint64_t> puissances, exposants;  // p^e exactly dividing L, and e
+    ZZ L;
+};
+
+// Largest N (N/2 for the even candidates) handled prime by prime.
+constexpr std::uint64_t borneParPremiers = 1ull << 31;
+
+// Builds L for N and the parity; false past borneParPremiers.
+bool denominateurCommun(const ZZ& N, long parite, DenominateurCommun& d);
+
+// With A = S L for the sum S: P/Q = (A/g) / (L/g), g = gcd(A, L) found prime
+// by prime.
+void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& d);
+
 // P/Q, any pair of the sum of 1/n over the candidates n <= N of the parity
-// (0 every n, 1 the odd ones, 2 the even ones), is brought to lowest terms.
-//
-// The reduced denominator divides L, the lcm of the candidates, so
-// A = P L / Q is an integer and P/Q = A / L; gcd(A, L) is then found prime by
-// prime with word arithmetic: for a prime p with p^2 > N, p divides A exactly
-// when the sum of 1/k over the candidates p k is 0 mod p.
+// (0 every n, 1 the odd ones, 2 the even ones), is brought to lowest terms:
+// A = P L / Q by one product and one exact division, then the primes.
 void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite);
 
 }  // namespace harmo

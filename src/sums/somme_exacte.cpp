@@ -196,16 +196,3 @@ Fraction sommeIntervalle(const ZZ& A, const ZZ& B) {
 }
 
 }  // namespace harmo
-
-namespace harmo {
-
-Fraction sommeDesCandidats(const ZZ& A, const ZZ& B, long parite) {
-    const ZZ a = A < 0 ? ZZ(0) : A;
-    if (parite == impaire) return sommeImpairs(a, B);
-    if (parite == normale) return sommeIntervalle(a, B);
-    Fraction f = sommeIntervalle(a / 2, B / 2);
-    if (!NTL::IsZero(f.P)) NTL::mul(f.Q, f.Q, 2);
-    return f;
-}
-
-}  // namespace harmo

@@ -66,9 +66,4 @@ Fraction sommeImpairs(const ZZ& A, const ZZ& B);
 // different (unreduced) pair P/Q from the term-by-term sum, of the same value.
 Fraction sommeIntervalle(const ZZ& A, const ZZ& B);
 
-// Sum of 1/n over the candidates n of the parity (sums/parite.h) with
-// A < n <= B: every n, the odd ones, or the even ones as half the sum of
-// 1/k over A/2 < k <= B/2.
-Fraction sommeDesCandidats(const ZZ& A, const ZZ& B, long parite);
-
 }  // namespace harmo

@@ -5,6 +5,7 @@
 #include "shell/etat.h"
 #include "shell/menu.h"
 #include "sums/somme_exacte.h"
+#include "sums/somme_harmonique.h"
 
 #include "precisions.h"
 

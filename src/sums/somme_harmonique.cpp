@@ -1,0 +1,239 @@
+#include "sums/somme_harmonique.h"
+
+#include "commun/coeurs.h"
+#include "commun/entiers.h"
+#include "sums/parite.h"
+#include "sums/reduction.h"
+
+#include <gmp.h>
+#include <NTL/ZZ_limbs.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <future>
+#include <utility>
+#include <vector>
+
+namespace harmo {
+
+namespace {
+
+using u64 = std::uint64_t;
+
+// The odd k with a weight for (A, B] (B < 2^62), in increasing order, as
+// runs of consecutive odd numbers, and their weights c_k.
+class OddsPonderes {
+public:
+    // impairsSeuls: the odd n of (A, B] only, each with weight 1 (J = 0).
+    OddsPonderes(u64 A, u64 B, bool impairsSeuls) : A_(A), B_(B), impairsSeuls_(impairsSeuls) {
+        J_ = impairsSeuls ? 0 : 63 - __builtin_clzll(B);
+        std::vector<std::pair<u64, u64>> plages;
+        for (int j = impairsSeuls ? 0 : J_; j >= 0; --j) {
+            u64 lo = (A >> j) + 1, hi = B >> j;
+            if (lo % 2 == 0) ++lo;
+            if (hi % 2 == 0) {
+                if (hi == 0) continue;
+                --hi;
+            }
+            if (lo > hi) continue;
+            if (!plages.empty() && lo <= plages.back().second + 2)
+                plages.back().second = std::max(plages.back().second, hi);
+            else
+                plages.emplace_back(lo, hi);
+        }
+        u64 total = 0;
+        for (auto& p : plages) {
+            debuts_.push_back(total);
+            total += (p.second - p.first) / 2 + 1;
+        }
+        plages_ = std::move(plages);
+        nombre_ = total;
+    }
+    u64 nombre() const { return nombre_; }
+    int J() const { return J_; }
+    // k and c_k for the indices [i0, i1).
+    void remplir(u64 i0, u64 i1, u64* ks, u64* cs) const {
+        std::size_t r = std::upper_bound(debuts_.begin(), debuts_.end(), i0) - debuts_.begin() - 1;
+        for (u64 i = i0; i < i1; ++i) {
+            while (r + 1 < debuts_.size() && debuts_[r + 1] <= i) ++r;
+            const u64 k = plages_[r].first + 2 * (i - debuts_[r]);
+            ks[i - i0] = k;
+            cs[i - i0] = impairsSeuls_ ? 1 : poids(k);
+        }
+    }
+
+private:
+    // (2^(j1-j0+1) - 1) 2^(J-j1): the j with A < k 2^j <= B are j0 .. j1.
+    u64 poids(u64 k) const {
+        const int j1 = 63 - __builtin_clzll(B_ / k);
+        int j0 = 0;
+        while ((k << j0) <= A_) ++j0;
+        return ((u64(1) << (j1 - j0 + 1)) - 1) << (J_ - j1);
+    }
+    u64 A_, B_;
+    bool impairsSeuls_;
+    int J_ = 0;
+    std::vector<std::pair<u64, u64>> plages_;
+    std::vector<u64> debuts_;
+    u64 nombre_ = 0;
+};
+
+const std::size_t tailleFeuille = 64;
+
+// Sum of c_t / k_t for a few t, folded on raw limbs; two terms with
+// k < 2^31 and c < 2^32 first joined in one word: (c1 k2 + c2 k1) / (k1 k2).
+Fraction feuille(const u64* k, const u64* c, std::size_t n) {
+    mp_limb_t P[2 * tailleFeuille + 4], Q[2 * tailleFeuille + 4];
+    mp_size_t sz = 1;
+    P[0] = 0;
+    Q[0] = 1;
+    for (std::size_t t = 0; t < n;) {
+        mp_limb_t a = c[t], b = k[t];
+        if (t + 1 < n && k[t] < (1ull << 31) && k[t + 1] < (1ull << 31) && c[t] < (1ull << 32) &&
+            c[t + 1] < (1ull << 32)) {
+            a = c[t] * k[t + 1] + c[t + 1] * k[t];
+            b = k[t] * k[t + 1];
+            t += 2;
+        } else {
+            t += 1;
+        }
+        // P/Q + a/b = (P b + Q a) / (Q b)
+        mp_limb_t cp = mpn_mul_1(P, P, sz, b);
+        mp_limb_t ca = mpn_addmul_1(P, Q, sz, a);
+        unsigned __int128 haut = static_cast<unsigned __int128>(cp) + ca;
+        P[sz] = static_cast<mp_limb_t>(haut);
+        P[sz + 1] = static_cast<mp_limb_t>(haut >> 64);
+        Q[sz] = mpn_mul_1(Q, Q, sz, b);
+        Q[sz + 1] = 0;
+        sz += 2;
+        while (sz > 1 && P[sz - 1] == 0 && Q[sz - 1] == 0) --sz;
+    }
+    Fraction f;
+    mp_size_t sp = sz, sq = sz;
+    while (sp > 0 && P[sp - 1] == 0) --sp;
+    while (sq > 0 && Q[sq - 1] == 0) --sq;
+    NTL::ZZ_limbs_set(f.P, P, sp);
+    NTL::ZZ_limbs_set(f.Q, Q, sq);
+    return f;
+}
+
+// a = a + b; modulo 2^m (m > 0) once the numbers would pass m bits. With
+// deuxFils, the denominator's product is formed on a second thread.
+void joindre(Fraction& a, Fraction& b, long m, bool deuxFils) {
+    if (m > 0 && NTL::NumBits(a.Q) + NTL::NumBits(b.Q) + 64 > m) {
+        NTL::trunc(a.P, a.P, m);
+        NTL::trunc(a.Q, a.Q, m);
+        NTL::trunc(b.P, b.P, m);
+        NTL::trunc(b.Q, b.Q, m);
+    }
+    ZZ t, q;
+    if (deuxFils && NTL::NumBits(a.Q) > (1L << 18)) {
+        auto denominateur = std::async(std::launch::async, [&] { NTL::mul(q, a.Q, b.Q); });
+        NTL::mul(t, b.P, a.Q);
+        NTL::mul(a.P, a.P, b.Q);
+        NTL::add(a.P, a.P, t);
+        denominateur.get();
+    } else {
+        NTL::mul(t, b.P, a.Q);
+        NTL::mul(a.P, a.P, b.Q);
+        NTL::add(a.P, a.P, t);
+        NTL::mul(q, a.Q, b.Q);
+    }
+    a.Q.swap(q);
+    if (m > 0 && NTL::NumBits(a.Q) > m) {
+        NTL::trunc(a.P, a.P, m);
+        NTL::trunc(a.Q, a.Q, m);
+    }
+}
+
+// Sum of c_k / k over the indices [i0, i1); the two halves of the top on two
+// threads.
+Fraction arbre(const OddsPonderes& w, u64 i0, u64 i1, long m, bool parallele) {
+    if (i1 - i0 <= tailleFeuille) {
+        u64 k[tailleFeuille], c[tailleFeuille];
+        w.remplir(i0, i1, k, c);
+        return feuille(k, c, static_cast<std::size_t>(i1 - i0));
+    }
+    const u64 milieu = i0 + (i1 - i0) / 2;
+    if (parallele && i1 - i0 >= (1u << 16) && nombreDeCoeurs() > 1) {
+        auto gauche = std::async(std::launch::async, [&] { return arbre(w, i0, milieu, m, false); });
+        Fraction droite = arbre(w, milieu, i1, m, false);
+        Fraction f = gauche.get();
+        joindre(f, droite, m, true);
+        return f;
+    }
+    Fraction f = arbre(w, i0, milieu, m, parallele);
+    Fraction droite = arbre(w, milieu, i1, m, parallele);
+    joindre(f, droite, m, parallele);
+    return f;
+}
+
+// Q^-1 mod 2^m for an odd Q: Newton's iteration, the known bits doubling.
+ZZ inverseDeuxAdique(const ZZ& Q, long m) {
+    ZZ x(1), t, u, deuxK;
+    long k = 1;
+    while (k < m) {
+        k = std::min(2 * k, m);
+        NTL::trunc(t, Q, k);
+        NTL::mul(t, t, x);
+        NTL::trunc(t, t, k);
+        NTL::sub(u, ZZ(2), t);  // 2 - Q x, brought back into [0, 2^k)
+        if (NTL::sign(u) < 0) {
+            NTL::power2(deuxK, k);
+            NTL::add(u, u, deuxK);
+        }
+        NTL::mul(x, x, u);
+        NTL::trunc(x, x, k);
+    }
+    return x;
+}
+
+}  // namespace
+
+Fraction sommeDesCandidats(const ZZ& A, const ZZ& B, long parite) {
+    const ZZ a = A < 0 ? ZZ(0) : A;
+    if (parite == paire) {
+        Fraction f = sommeDesCandidats(a / 2, B / 2, normale);
+        if (!NTL::IsZero(f.P)) NTL::mul(f.Q, f.Q, 2);
+        return f;
+    }
+    if (a >= B) return Fraction{};
+    if (B >= limiteMachine()) return parite == impaire ? sommeImpairs(a, B) : sommeIntervalle(a, B);
+    const OddsPonderes w(NTL::conv<unsigned long>(a), NTL::conv<unsigned long>(B), parite == impaire);
+    if (w.nombre() == 0) return Fraction{};
+    Fraction f = arbre(w, 0, w.nombre(), 0, true);
+    NTL::LeftShift(f.Q, f.Q, w.J());
+    return f;
+}
+
+Fraction sommeHarmoniqueReduite(const ZZ& N, long parite) {
+    Fraction f;
+    if (nombreDeCandidats(N, parite) <= 0) return f;
+    DenominateurCommun d;
+    if (!denominateurCommun(N, parite, d)) {
+        f = sommeDesCandidats(ZZ(0), N, parite);
+        reduire(f.P, f.Q);
+        return f;
+    }
+    const long m = NTL::NumBits(d.L) + 64;
+    const u64 B = NTL::conv<unsigned long>(parite == paire ? N / 2 : N);
+    const OddsPonderes w(0, B, parite == impaire);
+    Fraction s = arbre(w, 0, w.nombre(), m, true);
+    // S = P / (Q 2^Jtot), L = 2^v L_odd: A = S L = P L_odd 2^(v - Jtot) / Q.
+    const long Jtot = w.J() + (parite == paire ? 1 : 0);
+    ZZ Limpair;
+    const long v = NTL::MakeOdd(Limpair = d.L);
+    ZZ X, A;
+    NTL::trunc(X, Limpair, m);
+    NTL::trunc(s.P, s.P, m);
+    NTL::mul(X, X, s.P);
+    NTL::LeftShift(X, X, v - Jtot);
+    NTL::trunc(X, X, m);
+    NTL::trunc(s.Q, s.Q, m);
+    NTL::mul(A, X, inverseDeuxAdique(s.Q, m));
+    NTL::trunc(A, A, m);
+    reduireParLesPremiers(f.P, f.Q, A, d);
+    return f;
+}
+
+}  // namespace harmo
