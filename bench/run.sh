@@ -34,6 +34,16 @@ alterne() {
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 prog() { echo "printf '%s' '$1' | $exe"; }
 
+# The program before the reworks, for the references that need it.
+avant=${AVANT:-56d3a7d}
+old=""
+if git rev-parse -q --verify "$avant^{commit}" > /dev/null; then
+  git worktree add -q --detach "$tmp/avant" "$avant" 2>/dev/null
+  (cmake -S "$tmp/avant" -B "$tmp/avant/build" -DBUILD_TESTING=OFF > /dev/null && cmake --build "$tmp/avant/build" -j2 > /dev/null) 2>&1 | tail -n 3
+  old=$tmp/avant/build/harmoniques
+  trap 'git worktree remove --force "$tmp/avant" 2>/dev/null; rm -rf "$tmp"' EXIT
+fi
+
 echo "== Exact H(N), level 3, parity 0, reduced and written; reference: FLINT arith_harmonic_number + fmpq_get_str"
 if [ $have_flint = 1 ]; then
   for n in 1000000 $([ -z "$quick" ] && echo 10000000); do
@@ -49,18 +59,37 @@ else
 fi
 
 echo "== Items 4 and 5 at 170000 decimals; reference: the program before their rework"
-avant=${AVANT:-56d3a7d}
-if git rev-parse -q --verify "$avant^{commit}" > /dev/null; then
-  git worktree add -q --detach "$tmp/avant" "$avant" 2>/dev/null
-  (cmake -S "$tmp/avant" -B "$tmp/avant/build" -DBUILD_TESTING=OFF > /dev/null && cmake --build "$tmp/avant/build" -j2 > /dev/null) 2>&1 | tail -n 3
-  old=$tmp/avant/build/harmoniques
+if [ -n "$old" ]; then
   big=1$(printf '0%.0s' $(seq 6000))
   for req in "5 391440 170000 0" "5 10 170000 0" "4 $big 170000 0"; do
     read -r n o < <(alterne "$(prog "$req")" "printf '%s' '$req' | $old")
     same=$(cmp -s "$tmp/a.out" "$tmp/b.out" && echo "same bytes" || echo "BYTES DIFFER")
     echo "  ${req:0:14}...: now $n s, before $o s, $(ratio "$o" "$n") times faster ($same)"
   done
-  git worktree remove --force "$tmp/avant"
 else
   echo "  (revision $avant not found: no reference)"
 fi
+
+echo "== Level 2 (approximate value) at any N, whole process, seconds"
+if [ -n "$old" ]; then
+  t=$(temps "printf '%s' '1 0 10000000 2 2 30 0 0 0' | $old" "$tmp/a.out")
+  echo "  reference: the term-by-term sum up to 10^7 at 30 digits (the program before): $t s"
+fi
+puissance() { printf '1%s' "$(printf '0%.0s' $(seq "$1"))"; }
+exposants="12 30 100 1000"
+[ -n "$quick" ] && exposants="12 100"
+printf '  %-26s' "sum \\ N, digits"
+for k in $exposants; do for d in 30 100; do printf '%13s' "10^$k,$d"; done; done; echo
+for somme in "0|2|harmonic" "1|2|odd" "2|2|even" "0|1 1 9|no 9" "0|1 2 4 2|no 42" "0|1 6 3 1 4 1 5 9|no 314159" \
+             "0|1 9 1 2 3 4 5 6 7 8 9|no 123456789"; do
+  IFS='|' read -r par kind nom <<< "$somme"
+  printf '  %-26s' "$nom"
+  for k in $exposants; do
+    N=$(puissance "$k")
+    [ "$par" = 1 ] && N=${N%0}1
+    for d in 30 100; do
+      printf '%13s' "$(temps "printf '%s' '1 $par $N $kind 2 $d 0 0 0' | $exe" "$tmp/a.out")"
+    done
+  done
+  echo
+done

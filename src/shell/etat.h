@@ -6,6 +6,8 @@
 #include <NTL/ZZ.h>
 #include <NTL/vector.h>
 
+#include "sums/somme_approchee.h"
+
 #include <string>
 #include <vector>
 
@@ -48,6 +50,7 @@ struct Etat {
     // and the term-by-term steps work on values of their own: sums/etape.h.)
     ZZ P, Q, S, N, N0, N1, M, M1, i, i0, paquet, pgcd, reste, z;
     RR res;
+    SommeApprochee niveau2;  // level 2: whether res is the term-by-term value, or where that value lies
     Vec<ZZ> Nexpo, Nfact;
     std::vector<long> ch;
     long parite = 0, recalc = 1, stop = 0, nd = 0, nd1 = 0, p = 0, j = 0;

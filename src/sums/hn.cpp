@@ -5,6 +5,7 @@
 
 #include "commun/constantes.h"
 #include "commun/decimal.h"
+#include "commun/ecriture_rr.h"
 #include "commun/entiers.h"
 #include "shell/console.h"
 #include "shell/lecteur.h"
@@ -12,6 +13,7 @@
 #include "sums/etape.h"
 #include "sums/parite.h"
 #include "sums/reduction.h"
+#include "sums/somme_approchee.h"
 
 namespace harmo {
 
@@ -125,9 +127,10 @@ void etape(Etat& e) {
     const Etape t = etapeCourante(e);
     const Gardes gardes = compterGardes(t);
     bool reduite = false;
+    std::string valeur;
     switch (e.Nt) {
         case 2:
-            e.res = sommeTermeATerme(t, e.res, e.p);
+            valeur = etapeApprochee(t, gardes.nombre, e.p, std::max<long>(e.nd, 1), e.res, e.niveau2);
             break;
         case 3: {
             Fraction total = sommeExacteApres(t, Fraction{std::move(e.P), std::move(e.Q)}, reduite);
@@ -145,7 +148,8 @@ void etape(Etat& e) {
 
     if (e.Nt >= 2) {
         RR::SetOutputPrecision(std::max<long>(e.nd, 1));
-        con << "\n \n \t La somme est la fraction P/Q dont une valeur approchee  =  " << e.res;
+        if (e.Nt == 3) valeur = enTexte(e.res);
+        con << "\n \n \t La somme est la fraction P/Q dont une valeur approchee  =  " << valeur;
     }
     resume(e);
     if (e.Nt == 3) fractionExacte(e, reduite);
@@ -181,6 +185,7 @@ void unCalcul(Etat& e) {
         e.nd = NTL::conv<long>(e.valeur);
     }
     NTL::clear(e.res);
+    e.niveau2 = SommeApprochee{};
     e.i0 = 0;
     e.P = 0;
     e.Q = 1;

@@ -1,0 +1,53 @@
+#include "sums/harmonique_digamma.h"
+
+#include "commun/pont_gmp.h"
+#include "sums/parite.h"
+
+#include <flint/fmpz.h>
+
+namespace harmo {
+
+namespace {
+
+// H(X) = psi(X + 1) + gamma; 0 for X < 1.
+void H(arb_t res, const NTL::ZZ& X, long prec) {
+    if (X < 1) {
+        arb_zero(res);
+        return;
+    }
+    fmpz_t x;
+    fmpz_init(x);
+    fmpz_set_mpz(x, VueMpz(X + 1));
+    arb_t a, g;
+    arb_init(a);
+    arb_init(g);
+    arb_set_fmpz(a, x);  // exact
+    arb_digamma(res, a, prec);
+    arb_const_euler(g, prec);
+    arb_add(res, res, g, prec);
+    arb_clear(a);
+    arb_clear(g);
+    fmpz_clear(x);
+}
+
+}  // namespace
+
+void sommeHarmoniqueCertifiee(arb_t res, const NTL::ZZ& X, long parite, long prec) {
+    if (parite == normale) {
+        H(res, X, prec);
+        return;
+    }
+    arb_t moitie;
+    arb_init(moitie);
+    H(moitie, X / 2, prec);
+    arb_mul_2exp_si(moitie, moitie, -1);
+    if (parite == paire) {
+        arb_swap(res, moitie);
+    } else {
+        H(res, X, prec);
+        arb_sub(res, res, moitie, prec);
+    }
+    arb_clear(moitie);
+}
+
+}  // namespace harmo

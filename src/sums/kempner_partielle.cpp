@@ -1,0 +1,285 @@
+#include "sums/kempner_partielle.h"
+
+#include "commun/decimal.h"
+#include "sums/parite.h"
+#include "sums/sequence.h"
+
+#include <flint/fmpz.h>
+
+#include <string>
+
+namespace harmo {
+
+namespace {
+
+const long chiffresPrefixe = 4;  // prefixes of 4 digits: a >= 1000
+const long debutPrefixes = 1000, finPrefixes = 9999;
+
+// The coefficients C(j, i) P(j - i) of one transition s -> t, P(e) the sum
+// of d^e over its digits: for j = 0 .. J + 1, the j + 1 values i = 0 .. j,
+// as exact balls.
+struct Transition {
+    int s, t;
+    arb_ptr coefficients;  // row j starts at j (j + 1) / 2
+    long nombre;
+};
+
+}  // namespace
+
+bool KempnerPartielle::permis(int d) const { return dernierChiffrePermis(d, parite_); }
+
+KempnerPartielle::KempnerPartielle(const std::vector<long>& sequence, long parite, long chiffresMax, long prec)
+    : L_(static_cast<int>(sequence.size())), parite_(parite), prec_(prec),
+      transition_(automateDeSequence(sequence)) {
+    J_ = static_cast<long>(prec / 9.9) + 2;
+    kmax_ = std::max<long>(chiffresMax - chiffresPrefixe, 1);
+    const long largeur = J_ + 2;
+    taille_ = (kmax_ + 1) * L_ * largeur;
+    moments_ = _arb_vec_init(taille_);
+    Z_ = _arb_vec_init(L_ * largeur);
+    inverses10_ = _arb_vec_init(largeur);
+    for (long j = 0; j < largeur; ++j) {
+        arb_ui_pow_ui(inverses10_ + j, 10, static_cast<unsigned long>(j + 1), prec_);
+        arb_inv(inverses10_ + j, inverses10_ + j, prec_);
+    }
+
+    // The transitions s -> t between live states, with their digit power sums.
+    std::vector<Transition> transitions;
+    for (int s = 0; s < L_; ++s)
+        for (int t = 0; t < L_; ++t) {
+            std::vector<int> chiffres;
+            for (int d = 0; d < 10; ++d)
+                if (etat(s, d) == t) chiffres.push_back(d);
+            if (chiffres.empty()) continue;
+            Transition tr{s, t, nullptr, largeur * (largeur + 1) / 2};
+            tr.coefficients = _arb_vec_init(tr.nombre);
+            fmpz_t somme, puissance, binomial;
+            fmpz_init(somme);
+            fmpz_init(puissance);
+            fmpz_init(binomial);
+            for (long j = 0; j < largeur; ++j)
+                for (long i = 0; i <= j; ++i) {
+                    fmpz_zero(somme);
+                    for (int d : chiffres) {
+                        fmpz_set_ui(puissance, static_cast<unsigned long>(d));
+                        fmpz_pow_ui(puissance, puissance, static_cast<unsigned long>(j - i));
+                        fmpz_add(somme, somme, puissance);
+                    }
+                    fmpz_bin_uiui(binomial, static_cast<unsigned long>(j), static_cast<unsigned long>(i));
+                    fmpz_mul(somme, somme, binomial);
+                    arb_set_fmpz(tr.coefficients + j * (j + 1) / 2 + i, somme);  // exact
+                }
+            fmpz_clear(somme);
+            fmpz_clear(puissance);
+            fmpz_clear(binomial);
+            transitions.push_back(std::move(tr));
+        }
+
+    // nu_1: one digit of E leading to a live state.
+    for (int s = 0; s < L_; ++s) {
+        arb_ptr v = nu(1, s);
+        for (long j = 0; j < largeur; ++j) {
+            fmpz_t somme, puissance;  // exact
+            fmpz_init(somme);
+            fmpz_init(puissance);
+            for (int d = 0; d < 10; ++d) {
+                if (etat(s, d) == L_ || !permis(d)) continue;
+                fmpz_set_ui(puissance, static_cast<unsigned long>(d));
+                fmpz_pow_ui(puissance, puissance, static_cast<unsigned long>(j));
+                fmpz_add(somme, somme, puissance);
+            }
+            arb_set_fmpz(v + j, somme);
+            arb_mul(v + j, v + j, inverses10_ + j, precision(j));
+            fmpz_clear(somme);
+            fmpz_clear(puissance);
+        }
+    }
+    // nu_k from nu_(k-1), prepending a digit.
+    arb_t terme;
+    arb_init(terme);
+    for (long k = 2; k <= kmax_; ++k) {
+        for (const Transition& tr : transitions) {
+            arb_ptr cible = nu(k, tr.s);
+            arb_srcptr source = nu(k - 1, tr.t);
+            for (long j = 0; j < largeur; ++j) {
+                arb_dot(terme, nullptr, 0, source, 1, tr.coefficients + j * (j + 1) / 2, 1, j + 1, precision(j));
+                arb_add(cible + j, cible + j, terme, precision(j));
+            }
+        }
+        for (int s = 0; s < L_; ++s)
+            for (long j = 0; j < largeur; ++j) arb_mul(nu(k, s) + j, nu(k, s) + j, inverses10_ + j, precision(j));
+    }
+    arb_clear(terme);
+    for (Transition& tr : transitions)
+        _arb_vec_clear(tr.coefficients, tr.nombre);
+
+    // Z(s, j) = the sum of (-1)^j a^-(j+1) over the prefixes a of 4 digits in state s.
+    arb_t inverse, puissance;
+    arb_init(inverse);
+    arb_init(puissance);
+    for (long a = debutPrefixes; a <= finPrefixes; ++a) {
+        const std::string t = std::to_string(a);
+        int s = 0;
+        for (char c : t) s = s == L_ ? L_ : etat(s, c - '0');
+        if (s == L_) continue;
+        arb_set_ui(inverse, static_cast<unsigned long>(a));
+        arb_inv(inverse, inverse, prec_);
+        arb_set(puissance, inverse);
+        for (long j = 0; j < largeur; ++j) {
+            if (j % 2 == 0)
+                arb_add(Z_ + s * largeur + j, Z_ + s * largeur + j, puissance, precision(j));
+            else
+                arb_sub(Z_ + s * largeur + j, Z_ + s * largeur + j, puissance, precision(j));
+            arb_mul(puissance, puissance, inverse, precision(j + 1));
+        }
+    }
+    arb_clear(inverse);
+    arb_clear(puissance);
+}
+
+KempnerPartielle::~KempnerPartielle() {
+    _arb_vec_clear(moments_, taille_);
+    _arb_vec_clear(Z_, L_ * (J_ + 2));
+    _arb_vec_clear(inverses10_, J_ + 2);
+}
+
+double KempnerPartielle::cout(const std::vector<long>& sequence, long chiffres, long prec) {
+    const double J = prec / 9.9 + 4;
+    const double transitions = 3.0 * static_cast<double>(sequence.size()) + 1;
+    return static_cast<double>(chiffres) * transitions * J * J / 2 + 9000 * J + 9 * static_cast<double>(chiffres) * J;
+}
+
+// The n from 1 to jusqua (< 10^4), one by one.
+void KempnerPartielle::sommeDirecte(arb_t res, long jusqua) {
+    arb_t t;
+    arb_init(t);
+    for (long n = 1; n <= jusqua; ++n) {
+        if (!permis(static_cast<int>(n % 10))) continue;
+        const std::string chiffres = std::to_string(n);
+        int s = 0;
+        for (char c : chiffres) s = s == L_ ? L_ : etat(s, c - '0');
+        if (s == L_) continue;
+        arb_set_ui(t, static_cast<unsigned long>(n));
+        arb_inv(t, t, prec_);
+        arb_add(res, res, t, prec_);
+    }
+    arb_clear(t);
+}
+
+// The numbers of 4 + k digits whose first four are the prefixes summed in Z:
+// sum over s and j of nu_k(s, j) Z(s, j), the tail as radius.
+void KempnerPartielle::blocsAgreges(arb_t res, long k, arb_srcptr Z) {
+    const long largeur = J_ + 2;
+    arb_t t, queue;
+    arb_init(t);
+    arb_init(queue);
+    for (int s = 0; s < L_; ++s) {
+        arb_dot(t, nullptr, 0, nu(k, s), 1, Z + s * largeur, 1, J_ + 1, prec_);
+        arb_add(res, res, t, prec_);
+        arb_mul(queue, nu(k, s) + J_ + 1, Z + s * largeur + J_ + 1, prec_);
+        arb_add_error(res, queue);
+    }
+    arb_clear(t);
+    arb_clear(queue);
+}
+
+// The numbers a 10^k + r, r in T_k(s).
+void KempnerPartielle::bloc(arb_t res, const fmpz_t a, long k, int s) {
+    const long largeur = J_ + 2;
+    arb_ptr puissances = _arb_vec_init(largeur);
+    arb_t inverse, t;
+    arb_init(inverse);
+    arb_init(t);
+    arb_set_round_fmpz(inverse, a, prec_ + 10);
+    arb_inv(inverse, inverse, prec_);
+    arb_set(puissances, inverse);
+    for (long j = 1; j < largeur; ++j) arb_mul(puissances + j, puissances + j - 1, inverse, precision(j));
+    for (long j = 1; j < largeur; j += 2) arb_neg(puissances + j, puissances + j);
+    arb_dot(t, nullptr, 0, nu(k, s), 1, puissances, 1, J_ + 1, prec_);
+    arb_add(res, res, t, prec_);
+    arb_mul(t, nu(k, s) + J_ + 1, puissances + J_ + 1, prec_);
+    arb_add_error(res, t);
+    arb_clear(inverse);
+    arb_clear(t);
+    _arb_vec_clear(puissances, largeur);
+}
+
+void KempnerPartielle::somme(arb_t res, const NTL::ZZ& X) {
+    arb_zero(res);
+    if (X < 1) return;
+    const std::string chiffres = enDecimal(X);
+    const long K = static_cast<long>(chiffres.size());
+    if (K <= chiffresPrefixe) {
+        sommeDirecte(res, NTL::conv<long>(X));
+        return;
+    }
+    sommeDirecte(res, finPrefixes);
+    // The full lengths 5 .. K - 1.
+    for (long k = 1; k < K - chiffresPrefixe; ++k) blocsAgreges(res, k, Z_);
+    // Length K, the prefixes of four digits below X's first four.
+    const long largeur = J_ + 2;
+    const long tete = std::stol(chiffres.substr(0, chiffresPrefixe));
+    arb_ptr Zp = _arb_vec_init(L_ * largeur);
+    arb_t inverse, puissance;
+    arb_init(inverse);
+    arb_init(puissance);
+    for (long a = debutPrefixes; a < tete; ++a) {
+        const std::string t = std::to_string(a);
+        int s = 0;
+        for (char c : t) s = s == L_ ? L_ : etat(s, c - '0');
+        if (s == L_) continue;
+        arb_set_ui(inverse, static_cast<unsigned long>(a));
+        arb_inv(inverse, inverse, prec_);
+        arb_set(puissance, inverse);
+        for (long j = 0; j < largeur; ++j) {
+            if (j % 2 == 0)
+                arb_add(Zp + s * largeur + j, Zp + s * largeur + j, puissance, precision(j));
+            else
+                arb_sub(Zp + s * largeur + j, Zp + s * largeur + j, puissance, precision(j));
+            arb_mul(puissance, puissance, inverse, precision(j + 1));
+        }
+    }
+    blocsAgreges(res, K - chiffresPrefixe, Zp);
+    _arb_vec_clear(Zp, L_ * largeur);
+    arb_clear(puissance);
+
+    // Along X's digits: the prefix so far, then one block per smaller digit.
+    int s = 0;
+    for (long i = 0; i < chiffresPrefixe; ++i) s = s == L_ ? L_ : etat(s, chiffres[i] - '0');
+    fmpz_t prefixe, a;
+    fmpz_init(prefixe);
+    fmpz_init(a);
+    fmpz_set_ui(prefixe, static_cast<unsigned long>(tete));
+    for (long i = chiffresPrefixe; i < K && s != L_; ++i) {
+        const int Di = chiffres[i] - '0';
+        const long k = K - 1 - i;
+        for (int d = 0; d < Di; ++d) {
+            const int t = etat(s, d);
+            if (t == L_) continue;
+            fmpz_mul_ui(a, prefixe, 10);
+            fmpz_add_ui(a, a, static_cast<unsigned long>(d));
+            if (k == 0) {
+                if (!permis(d)) continue;
+                arb_set_round_fmpz(inverse, a, prec_ + 10);
+                arb_inv(inverse, inverse, prec_);
+                arb_add(res, res, inverse, prec_);
+            } else {
+                bloc(res, a, k, t);
+            }
+        }
+        s = etat(s, Di);
+        fmpz_mul_ui(prefixe, prefixe, 10);
+        fmpz_add_ui(prefixe, prefixe, static_cast<unsigned long>(Di));
+    }
+    // X itself.
+    if (s != L_ && permis(chiffres[K - 1] - '0')) {
+        arb_set_round_fmpz(inverse, prefixe, prec_ + 10);
+        arb_inv(inverse, inverse, prec_);
+        arb_add(res, res, inverse, prec_);
+    }
+    fmpz_clear(prefixe);
+    fmpz_clear(a);
+    arb_clear(inverse);
+}
+
+}  // namespace harmo

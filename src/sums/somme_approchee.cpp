@@ -1,0 +1,163 @@
+#include "sums/somme_approchee.h"
+
+#include "commun/decimal.h"
+#include "commun/ecriture_rr.h"
+#include "commun/pont_gmp.h"
+#include "commun/pont_mpfr.h"
+#include "sums/harmonique_digamma.h"
+#include "sums/kempner_partielle.h"
+
+#include <flint/fmpz.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace harmo {
+
+namespace {
+
+// Estimated seconds of each route (measured on the development machine: an
+// MPFR quotient and sum cost 50 ns + 0.07 ns per bit; an Arb multiply-add of
+// the moments 60 ns + 0.12 ns per bit).
+double coutTermeATerme(const NTL::ZZ& M, long p) { return NTL::conv<double>(M) * (50 + 0.07 * p) * 1e-9; }
+
+double coutCertifie(const Etape& t, long prec) {
+    if (!t.kempner) return 0.001 + std::pow(prec / 100000.0, 2) * 0.6;
+    return KempnerPartielle::cout(t.sequence, nombreDeChiffres(t.N), prec) * (60 + 0.12 * prec) * 1e-9;
+}
+
+// A term-by-term sum that would end within this many seconds is still worth it.
+const double secondesPossibles = 20;
+
+// Bits of the certified sums: the printed digits and eight more, far below
+// the width that the term-by-term bound gives the interval (a few units of
+// the fifth digit past the printed ones).
+long precisionCertifiee(long sortie) { return static_cast<long>((sortie + 8) * 3.33) + 20; }
+
+// The exact sum of the stage's terms, as a ball.
+void sommeDeLEtape(arb_t res, const Etape& t, const NTL::ZZ& gardes, long prec) {
+    if (t.kempner && gardes <= 1000000 && coutCertifie(t, prec) > 0.5) {
+        // Few terms and many digits: their exact fraction is cheaper.
+        Fraction f = sommeExacte(t);
+        fmpz_t P, Q;
+        fmpz_init(P);
+        fmpz_init(Q);
+        fmpz_set_mpz(P, VueMpz(f.P));
+        fmpz_set_mpz(Q, VueMpz(f.Q));
+        arb_fmpz_div_fmpz(res, P, Q, prec);
+        fmpz_clear(P);
+        fmpz_clear(Q);
+        return;
+    }
+    arb_t avant;
+    arb_init(avant);
+    if (t.kempner) {
+        KempnerPartielle k(t.sequence, t.parite, nombreDeChiffres(t.N), prec);
+        k.somme(res, t.N);
+        k.somme(avant, t.N1);
+    } else {
+        sommeHarmoniqueCertifiee(res, t.N, t.parite, prec);
+        sommeHarmoniqueCertifiee(avant, t.N1, t.parite, prec);
+    }
+    arb_sub(res, res, avant, prec);
+    arb_clear(avant);
+}
+
+void bornesDe(Mpfr& bas, Mpfr& haut, const arb_t x) {
+    arf_t b;
+    arf_init(b);
+    arb_get_lbound_arf(b, x, mpfr_get_prec(bas));
+    arf_get_mpfr(bas, b, MPFR_RNDD);
+    arb_get_ubound_arf(b, x, mpfr_get_prec(haut));
+    arf_get_mpfr(haut, b, MPFR_RNDU);
+    arf_clear(b);
+}
+
+std::string termeATerme(const Etape& t, long p, NTL::RR& res, SommeApprochee& s, Route* route) {
+    res = sommeTermeATerme(t, res, p);
+    s.exacte = true;
+    s.texte = enTexte(res);
+    if (route) *route = Route::termeATerme;
+    return s.texte;
+}
+
+}  // namespace
+
+std::string etapeApprochee(const Etape& t, const NTL::ZZ& gardes, long p, long sortie, NTL::RR& res,
+                           SommeApprochee& s, Route* route, bool forcer) {
+    NTL::RROutputPush garde;
+    NTL::RR::SetOutputPrecision(sortie);
+    if (route) *route = s.exacte ? Route::termeATerme : Route::encadrement;
+    if (NTL::IsZero(gardes)) {  // nothing added: the value and its text stay
+        if (s.exacte) s.texte = enTexte(res);
+        return s.texte;
+    }
+    const long prec = precisionCertifiee(sortie);
+    const double tat = coutTermeATerme(gardes, p);
+    const long seuilCourt = 1000000;
+    if (s.exacte && !forcer && (gardes <= seuilCourt || tat <= coutCertifie(t, prec)))
+        return termeATerme(t, p, res, s, route);
+
+    // [bas, haut] holds the term-by-term value: the one before the stage,
+    // plus the stage's exact sum, within the bound of its roundings.
+    const long P2 = std::max(p, prec) + 64;
+    Mpfr avantBas(P2), avantHaut(P2), sBas(P2), sHaut(P2), B(64), bas(P2), haut(P2), m(64);
+    {
+        Mpfr x(1);
+        versMpfrExact(x, s.exacte ? res : s.bas);
+        mpfr_set(avantBas, x, MPFR_RNDD);
+        versMpfrExact(x, s.exacte ? res : s.haut);
+        mpfr_set(avantHaut, x, MPFR_RNDU);
+    }
+    arb_t somme;
+    arb_init(somme);
+    sommeDeLEtape(somme, t, gardes, prec);
+    bornesDe(sBas, sHaut, somme);
+    arb_clear(somme);
+    // B = (M + 1) u (1 + u) (x + S), u = 2^-p, rounded up.
+    mpfr_add(B, avantHaut, sHaut, MPFR_RNDU);
+    mpfr_set_z(m, VueMpz(gardes + 1), MPFR_RNDU);
+    mpfr_mul(B, B, m, MPFR_RNDU);
+    mpfr_set_ui_2exp(m, 1, -p, MPFR_RNDU);
+    mpfr_add_ui(m, m, 1, MPFR_RNDU);
+    mpfr_mul(B, B, m, MPFR_RNDU);
+    mpfr_mul_2si(B, B, -p, MPFR_RNDU);
+    mpfr_add(bas, avantBas, sBas, MPFR_RNDD);
+    mpfr_sub(bas, bas, B, MPFR_RNDD);
+    mpfr_add(haut, avantHaut, sHaut, MPFR_RNDU);
+    mpfr_add(haut, haut, B, MPFR_RNDU);
+
+    // The p-bit numbers at both ends.
+    Mpfr basP(p), hautP(p);
+    mpfr_set(basP, bas, MPFR_RNDU);
+    mpfr_set(hautP, haut, MPFR_RNDD);
+    NTL::RR b, h;
+    versRR(b, basP);
+    versRR(h, hautP);
+    const bool ordonnes = mpfr_lessequal_p(basP, hautP) && mpfr_sgn(basP.get()) > 0;
+    const std::string texteBas = enTexte(b);
+    if (ordonnes && mpfr_get_exp(basP) == mpfr_get_exp(hautP) && texteBas == enTexte(h)) {
+        versRR(s.bas, bas);
+        versRR(s.haut, haut);
+        s.exacte = false;
+        res = b;
+        s.texte = texteBas;
+        if (route) *route = Route::encadrement;
+        return s.texte;
+    }
+    if (s.exacte && tat <= secondesPossibles) return termeATerme(t, p, res, s, route);
+    // Neither: the middle of the interval, rounded to p bits.
+    Mpfr milieu(P2), milieuP(p);
+    mpfr_add(milieu, bas, haut, MPFR_RNDN);
+    mpfr_div_2ui(milieu, milieu, 1, MPFR_RNDN);
+    mpfr_set(milieuP, milieu, MPFR_RNDN);
+    versRR(res, milieuP);
+    versRR(s.bas, bas);
+    versRR(s.haut, haut);
+    s.exacte = false;
+    s.texte = enTexte(res);
+    if (route) *route = Route::milieu;
+    return s.texte;
+}
+
+}  // namespace harmo
