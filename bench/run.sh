@@ -93,3 +93,27 @@ for somme in "0|2|harmonic" "1|2|odd" "2|2|even" "0|1 1 9|no 9" "0|1 2 4 2|no 42
   done
   echo
 done
+
+echo "== Factorisations of H(n)'s P and Q (level 3, reduced, factorised), whole process; reference: PARI's own Z_factor + isprime"
+if gcc -O2 bench/pari_facteurs.c -o "$tmp/pari" -lpari 2>/dev/null; then
+  liste="50 60 70 80 90 100 110 120 130 138"
+  [ -z "$quick" ] && liste="$(seq 50 200)"
+  lents=""
+  for n in $liste; do
+    p=$(temps "printf '%s' '1 0 $n 2 3 5 10 1 1 0 0 0' | $exe" "$tmp/a.out")
+    l=$("$tmp/pari" "$n" 0)
+    if [ "$n" -le 138 ]; then
+      awk -v p="$p" 'BEGIN { exit !(p >= 1) }' && lents="$lents n=$n:${p}s"
+    else
+      awk -v p="$p" -v l="$l" 'BEGIN { exit !(p > 1.5 * l + 0.1) }' && lents="$lents n=$n:${p}s/PARI ${l}s"
+    fi
+    echo "  n = $n: program $p s, PARI $l s"
+  done
+  echo "  over the goal (n <= 138: 1 s; beyond: 1.5 x PARI):${lents:- none}"
+  for cas in "odd up to 99|1 99 2" "odd up to 151|1 151 2" "no 9 up to 80|0 80 1 1 9" "no 7 up to 150|0 150 1 1 7"; do
+    IFS='|' read -r nom rep <<< "$cas"
+    echo "  $nom: $(temps "printf '%s' '1 $rep 3 5 10 1 1 0 0 0' | $exe" "$tmp/a.out") s"
+  done
+else
+  echo "  (libpari-dev missing: no reference)"
+fi

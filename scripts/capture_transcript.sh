@@ -10,5 +10,6 @@ for cas in "$@"; do
   if [ -f "$base.fichier" ]; then "$exe" < "$base.in" > "$base.out" || true
   elif [ -f "$base.in.sh" ]; then bash "$base.in.sh" | "$exe" > "$base.out" || true
   else cat "$base.in" | "$exe" > "$base.out" || true; fi
+  if [ -f "$base.sed" ]; then sed -E -f "$base.sed" "$base.out" > "$base.out.tmp" && mv "$base.out.tmp" "$base.out"; fi
   echo "wrote $base.out"
 done

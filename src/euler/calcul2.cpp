@@ -2,6 +2,7 @@
 // e^(H - gamma) and steps of one with the expansion.
 #include "commun/constantes.h"
 #include "commun/ecriture_rr.h"
+#include "commun/suivi.h"
 #include "commun/transcendantes.h"
 #include "euler/constante.h"
 #include "euler/developpement.h"
@@ -16,6 +17,7 @@ namespace {
 
 // The expansion at N = x, with the k0 / 2 terms fixed by the search.
 RR sommeApprochee(Etat& e, const RR& x) {
+    verifierInterruption();
     e.NR = x;
     e.k2 = e.k0;
     for (e.k0 = 2; e.k0 <= e.k2; e.k0 += 2) e.A = Euler1(e);

@@ -1,6 +1,7 @@
 #include "euler/repli_decimal.h"
 
 #include "commun/pont_mpfr.h"
+#include "commun/suivi.h"
 
 #include <string>
 #include <vector>
@@ -12,6 +13,10 @@ namespace {
 // Steps k = de .. 1 (digits chiffres[de-1] .. chiffres[0]) from the value in x.
 void replier(mpfr_ptr x, const char* chiffres, long de) {
     for (long k = de; k > 0; --k) {
+        if (k % 1024 == 0) {
+            verifierInterruption();
+            progres("constante d'Euler-Mascheroni", 1 - static_cast<double>(k) / static_cast<double>(de));
+        }
         mpfr_add_ui(x, x, static_cast<unsigned long>(chiffres[k - 1] - '0'), MPFR_RNDN);
         mpfr_div_ui(x, x, 10, MPFR_RNDN);
     }

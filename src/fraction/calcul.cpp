@@ -1,6 +1,8 @@
 #include "fraction/calcul.h"
 
 #include "commun/decimal.h"
+#include "commun/enfant.h"
+#include "commun/memoire.h"
 #include "commun/entiers.h"
 #include "fraction/reconnaissance.h"
 #include "sums/parite.h"
@@ -32,7 +34,8 @@ void resultatHarmonique(Etat& e) {
     con << ligneN[e.parite] << e.N;
 }
 
-void resultatNonHarmonique(Etat& e) {
+// t: the decimal texts of P, Q (the remainder) and P3, Q3 (H(N)).
+void resultatNonHarmonique(Etat& e, const std::vector<std::string>& t) {
     Console& con = e.con;
     con << "\n  \t Ce n'est pas une somme harmonique";
     con << (e.parite == 1 ? " 'dite impaire'.\n " : e.parite == 2 ? " 'dite paire'.\n" : ". \n");
@@ -42,7 +45,6 @@ void resultatNonHarmonique(Etat& e) {
                                         " \n \n \t Avec H(N) = 1/1 +1/3 + 1/5  ... 1/",
                                         " \n \n \t Avec H(N) =  1/2 + 1/4 + 1/6 ... 1/"};
     con << somme[e.parite] << e.N << " \n \n" << " \t La somme comporte " << e.i << " termes. ";
-    const std::vector<std::string> t = enDecimal({&e.P, &e.Q, &e.P3, &e.Q3});
     con << "\n \n \t P/Q = H(" << e.N << ") + " << t[0] << " / " << t[1] << "\n ";
     con << "\n \t Avec  H(" << e.N << ") = " << t[2] << " / " << t[3] << "\n \n ";
 }
@@ -85,24 +87,37 @@ int calcul(Etat& e) {
         e.P2 = e.P;
         e.Q2 = e.Q;
 
-        if (termesEstimes(e.P2, e.Q2, e.parite) > maxTermes) {
-            con << "\n \t Cette fraction depasse les possibilites du programme : la somme harmonique correspondante aurait plus de 1000000000 termes. \n";
-        } else {
-            Reconnaissance r = reconnaissanceRapide(e.P2, e.Q2, e.parite);
-            e.i = r.i;
-            e.N = r.N;
-            e.z = pasDesCandidats[e.parite];
-            if (r.harmonique) {
-                NTL::clear(e.P);
-                resultatHarmonique(e);
-            } else {
-                e.P = std::move(r.Pr);
-                e.Q = std::move(r.Qr);
-                e.P3 = std::move(r.Ph);
-                e.Q3 = std::move(r.Qh);
-                resultatNonHarmonique(e);
+        // The sums that the memory can hold (12 bytes per denominator).
+        const double limite = termesMaximaux(e.parite, 0.8 * memoireDisponible());
+        bool hors = termesEstimes(e.P2, e.Q2, e.parite) > limite;
+        if (!hors) {
+            try {
+                // Apart, so that Ctrl-C can abandon it at once.
+                Resultat res = calculerAPart([&](Canal& canal) {
+                    Reconnaissance r = reconnaissanceRapide(e.P2, e.Q2, e.parite);
+                    canal << static_cast<long>(r.harmonique) << r.i << r.N << r.Pr << r.Qr << r.Ph << r.Qh;
+                    for (const std::string& t : enDecimal({&r.Pr, &r.Qr, &r.Ph, &r.Qh})) canal << t;
+                });
+                long harmonique = 0;
+                std::vector<std::string> textes(4);
+                res >> harmonique >> e.i >> e.N >> e.P >> e.Q >> e.P3 >> e.Q3;
+                for (std::string& t : textes) res >> t;
+                e.z = pasDesCandidats[e.parite];
+                if (harmonique) {
+                    NTL::clear(e.P);
+                    e.P3 = e.P1;
+                    e.Q3 = e.Q1;
+                    resultatHarmonique(e);
+                } else {
+                    resultatNonHarmonique(e, textes);
+                }
+            } catch (const EchecDuCalcul&) {
+                hors = true;
             }
         }
+        if (hors)
+            con << "\n \t Cette fraction depasse les possibilites du programme : la somme harmonique correspondante aurait plus de "
+                << static_cast<long>(limite) << " termes. \n";
         demander(e, casOuiNon, "\n \n \t Nouvelle fraction ? Oui [1] , Non [0] : ");
         e.recalc = e.valeur2;
     }

@@ -54,6 +54,12 @@ double termesEstimes(const ZZ& P, const ZZ& Q, long parite) {
     return m;
 }
 
+double termesMaximaux(long parite, double octets) {
+    const double borne = std::max(0.0, (octets - 3e7) / 12);  // the largest bound of the lcm
+    // m-th candidate: m (bound m), 2m - 1 (bound 2m - 1), 2m (bound m).
+    return std::floor(parite == impaire ? (borne + 1) / 2 : borne);
+}
+
 Reconnaissance reconnaissanceRapide(const ZZ& P, const ZZ& Q, long parite) {
     double estime = termesEstimes(P, Q, parite);
     ZZ m = NTL::conv<ZZ>(std::max(1.0, std::floor(estime)));

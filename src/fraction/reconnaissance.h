@@ -26,7 +26,9 @@ Reconnaissance reconnaissanceRapide(const ZZ& P, const ZZ& Q, long parite);
 // x = P/Q (x at least the first term); a huge value when x is far out.
 double termesEstimes(const ZZ& P, const ZZ& Q, long parite);
 
-// Sums whose term count passes this are beyond what memory and time allow.
-constexpr double maxTermes = 1e9;
+// The most terms whose exact sum fits in the given bytes: the sum in lowest
+// terms up to the m-th candidate takes about 12 bytes per unit of its bound
+// (N, or N/2 for the even candidates) and 30 MB besides (measured).
+double termesMaximaux(long parite, double octets);
 
 }  // namespace harmo

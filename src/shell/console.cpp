@@ -2,8 +2,11 @@
 
 #include "commun/decimal.h"
 #include "commun/ecriture_rr.h"
+#include "shell/progres_terminal.h"
+#include "shell/signaux.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <sstream>
 #include <unistd.h>
 
@@ -46,14 +49,14 @@ void ConsoleStandard::ecrire(std::string_view texte) {
 }
 
 void ConsoleStandard::vider() {
+    if (sortie_.empty()) return;
+    effacerProgres();
     const char* p = sortie_.data();
     std::size_t reste = sortie_.size();
     while (reste > 0) {
         ssize_t n = ::write(1, p, reste);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;  // nobody is reading any more: the text is lost, not the program
-        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) std::_Exit(1);  // nobody reads the dialogue any more (EPIPE, EBADF): the end
         p += n;
         reste -= static_cast<std::size_t>(n);
     }
@@ -87,6 +90,7 @@ int ConsoleStandard::lireOctet() {
 }
 
 bool ConsoleStandard::lireJeton(std::string& jeton, bool& trop_long) {
+    AttenteDeReponse attente;  // Ctrl-C now ends the program
     jeton.clear();
     trop_long = false;
     int c;

@@ -2,11 +2,25 @@
 #include "shell/console.h"
 #include "shell/etat.h"
 #include "shell/menu.h"
+#include "shell/progres_terminal.h"
+#include "shell/signaux.h"
+#include "commun/suivi.h"
 
 #include <memory>
 
+namespace {
+harmo::ConsoleStandard* laConsole = nullptr;
+void viderLaConsole() {
+    if (laConsole) laConsole->vider();
+}
+}  // namespace
+
 int main() {
     harmo::ConsoleStandard console;
+    laConsole = &console;
+    harmo::installerSignaux();
+    harmo::installerProgresTerminal();
+    harmo::installerAvantCalculLong(viderLaConsole);
     auto etat = std::make_unique<harmo::Etat>(console);
     int statut = 1;
     harmo::demarrer(*etat);

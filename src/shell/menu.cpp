@@ -4,6 +4,8 @@
 #include "fraction/calcul.h"
 #include "shell/console.h"
 #include "shell/lecteur.h"
+#include "shell/signaux.h"
+#include "commun/suivi.h"
 #include "sums/hn.h"
 
 namespace harmo {
@@ -78,13 +80,21 @@ int menu(Etat& e) {
             demander(e, casMenu, "\n \n \n \t Quel est votre choix ? : ");
             e.choix = e.valeur2;
         }
-        switch (e.choix) {
-            case 1: e.A = HN(e); break;
-            case 2: e.A = calcul(e); break;
-            case 3: explications(e); break;
-            case 4: e.A = euler(e); break;
-            case 5: e.A = calcul2(e); break;
-            default: break;
+        try {
+            switch (e.choix) {
+                case 1: e.A = HN(e); break;
+                case 2: e.A = calcul(e); break;
+                case 3: explications(e); break;
+                case 4: e.A = euler(e); break;
+                case 5: e.A = calcul2(e); break;
+                default: break;
+            }
+        } catch (const CalculInterrompu&) {
+            // Ctrl-C during a computation: its partial results are dropped;
+            // the prime list and the precisions stay as they are.
+            e.con << " \n \n \t Calcul interrompu. \n";
+            e.refaire1 = 0;
+            interruptionTraitee();
         }
     }
 }

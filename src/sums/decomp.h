@@ -1,4 +1,10 @@
-// Prime factorisation by trial division over the shared list of known primes.
+// The prime factorisation display: S as a product of prime powers.
+//
+// Trial division by the shared list of known primes (extended by Suiv) takes
+// out the small primes, below 4096; what is left goes to PARI
+// (sums/factorisation.h) in a child process, which Ctrl-C abandons. The text
+// is the one that trial division alone would print, where it would finish:
+// the same factors in increasing order, the same exponents.
 #pragma once
 
 #include "shell/etat.h"
@@ -6,9 +12,12 @@
 namespace harmo {
 
 // Prints the factorisation of e.S (at least 1) and leaves e.S = 1. Uses and
-// extends e.Nprem / e.np.
-int decomp(Etat& e);
+// extends e.Nprem / e.np. quoi names the number in the progress line.
+int decomp(Etat& e, const char* quoi = "S");
 // Appends the next prime after Nprem[np]; expects e.i >= 1, leaves e.i = 1.
 int Suiv(Etat& e);
+
+// Primes below this bound are found by trial division.
+constexpr long bornePremiersEssayes = 4096;
 
 }  // namespace harmo

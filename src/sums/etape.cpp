@@ -4,6 +4,7 @@
 #include "commun/constantes.h"
 #include "commun/pont_gmp.h"
 #include "commun/pont_mpfr.h"
+#include "commun/suivi.h"
 #include "sums/kempner_compte.h"
 #include "sums/parite.h"
 #include "sums/sequence.h"
@@ -32,17 +33,30 @@ namespace {
 // Calls f(n) for the kept candidates n of the stage in increasing order: as
 // machine words from `de` to `a` (candidates both), then as ZZ past the
 // machine range.
+// Every 2^16 candidates: a check for an interrupt request, and progress.
 template <class Fonction>
-void pourLesGardes(const Etape& t, const SequenceChiffres& seq, std::uint64_t de, std::uint64_t a, Fonction&& f) {
+void pourLesGardes(const Etape& t, const SequenceChiffres& seq, std::uint64_t de, std::uint64_t a, Fonction&& f,
+                   const char* quoi) {
     const std::uint64_t pas = static_cast<std::uint64_t>(pasDesCandidats[t.parite]);
-    for (std::uint64_t n = de; n <= a; n += pas)
-        if (!t.kempner || !seq.trouvee(n)) f(n);
+    std::uint64_t n = de;
+    while (n <= a) {
+        const std::uint64_t fin = a - n < (pas << 16) ? a : n + (pas << 16);
+        for (; n <= fin; n += pas)
+            if (!t.kempner || !seq.trouvee(n)) f(n);
+        if (n <= a) {
+            verifierInterruption();
+            progres(quoi, static_cast<double>(n - de) / static_cast<double>(a - de + 1));
+        }
+    }
 }
 
 template <class Fonction>
 void pourLesGrandsGardes(const Etape& t, const SequenceChiffres& seq, const NTL::ZZ& de, Fonction&& f) {
-    for (NTL::ZZ n = de; n <= t.N; n += pasDesCandidats[t.parite])
+    long compte = 0;
+    for (NTL::ZZ n = de; n <= t.N; n += pasDesCandidats[t.parite]) {
         if (!t.kempner || !seq.trouvee(n)) f(static_cast<const NTL::ZZ&>(n));
+        if (++compte % 4096 == 0) verifierInterruption();
+    }
 }
 
 // The candidates of the stage that are machine words: [de, a], and the first
@@ -79,7 +93,7 @@ Fraction sommeDesGardesMachine(const Etape& t, const SequenceChiffres& seq, std:
         std::uint64_t debut = de + (candidats * k / parts) * pas;
         std::uint64_t fin = de + (candidats * (k + 1) / parts) * pas;  // excluded
         SommeEnArbre arbre;
-        pourLesGardes(t, seq, debut, fin - pas, [&](std::uint64_t n) { arbre.terme(n); });
+        pourLesGardes(t, seq, debut, fin - pas, [&](std::uint64_t n) { arbre.terme(n); }, "somme exacte");
         return arbre.resultat();
     };
     std::vector<std::future<Fraction>> autres;
@@ -101,6 +115,22 @@ Fraction sommeExacte(const Etape& t) {
     pourLesGrandsGardes(t, seq, p.suite, [&](const NTL::ZZ& n) { grands.terme(n); });
     ajouter(f, grands.resultat());
     return f;
+}
+
+Taille tailleExacte(const Etape& t, long bitsAvant) {
+    Taille r;
+    const NTL::ZZ X = t.parite == paire ? t.N / 2 : t.N;  // the bound of the lcm
+    const double fixe = 3e7;                            // the program itself
+    if (!t.kempner && 2 * t.N1 <= t.N) {
+        r.octets = 12 * NTL::conv<double>(X) + fixe;
+        r.chiffres = X * 4343 / 10000 + 1;  // log10 lcm(1..X) is about X log10 e
+        return r;
+    }
+    const NTL::ZZ bits = compterGardes(t).nombre * NTL::NumBits(t.N) + bitsAvant;
+    r.octets = 2 * NTL::conv<double>(bits) + fixe;
+    if (!t.kempner) r.octets += 12 * NTL::conv<double>(X);  // the lowest terms need the lcm
+    r.chiffres = bits * 30103 / 100000 + 1;
+    return r;
 }
 
 Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite) {
@@ -156,7 +186,8 @@ NTL::RR sommeTermeATerme(const Etape& t, const NTL::RR& depart, long p) {
     const SequenceChiffres seq(t.sequence);
     SommeMpfr somme(depart, p);
     Plage plage = plageMachine(t);
-    if (!plage.vide) pourLesGardes(t, seq, plage.de, plage.a, [&](std::uint64_t n) { somme.terme(n); });
+    if (!plage.vide)
+        pourLesGardes(t, seq, plage.de, plage.a, [&](std::uint64_t n) { somme.terme(n); }, "somme terme a terme");
     pourLesGrandsGardes(t, seq, plage.suite, [&](const NTL::ZZ& n) { somme.terme(n); });
     return somme.resultat(depart);
 }

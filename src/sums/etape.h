@@ -44,6 +44,17 @@ Fraction sommeExacte(const Etape& t);
 // one before, unreduced.
 Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite);
 
+// The memory that sommeExacteApres will take, and the digits of the
+// denominator it will build, estimated before any term is summed (bitsAvant:
+// the bits of the fraction before the stage). Measured on this machine: 12
+// bytes per N for a whole harmonic sum in lowest terms (sieve, tree, text),
+// 16 bytes per 8 bits of the unreduced fraction otherwise.
+struct Taille {
+    double octets = 0;
+    NTL::ZZ chiffres;
+};
+Taille tailleExacte(const Etape& t, long bitsAvant);
+
 // depart + 1/n1 + 1/n2 + ... over the kept terms in increasing order, each
 // quotient and each addition rounded to nearest at p bits (p >= 53), as RR
 // does them; depart itself, untouched, when no term is kept.

@@ -1,5 +1,6 @@
 #include "sums/harmonique_digamma.h"
 
+#include "commun/arb_raii.h"
 #include "commun/pont_gmp.h"
 #include "sums/parite.h"
 
@@ -15,19 +16,13 @@ void H(arb_t res, const NTL::ZZ& X, long prec) {
         arb_zero(res);
         return;
     }
-    fmpz_t x;
-    fmpz_init(x);
+    Fmpz x;
     fmpz_set_mpz(x, VueMpz(X + 1));
-    arb_t a, g;
-    arb_init(a);
-    arb_init(g);
+    Arb a, g;
     arb_set_fmpz(a, x);  // exact
     arb_digamma(res, a, prec);
     arb_const_euler(g, prec);
     arb_add(res, res, g, prec);
-    arb_clear(a);
-    arb_clear(g);
-    fmpz_clear(x);
 }
 
 }  // namespace
@@ -37,8 +32,7 @@ void sommeHarmoniqueCertifiee(arb_t res, const NTL::ZZ& X, long parite, long pre
         H(res, X, prec);
         return;
     }
-    arb_t moitie;
-    arb_init(moitie);
+    Arb moitie;
     H(moitie, X / 2, prec);
     arb_mul_2exp_si(moitie, moitie, -1);
     if (parite == paire) {
@@ -47,7 +41,6 @@ void sommeHarmoniqueCertifiee(arb_t res, const NTL::ZZ& X, long parite, long pre
         H(res, X, prec);
         arb_sub(res, res, moitie, prec);
     }
-    arb_clear(moitie);
 }
 
 }  // namespace harmo

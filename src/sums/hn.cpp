@@ -6,13 +6,13 @@
 #include "commun/constantes.h"
 #include "commun/decimal.h"
 #include "commun/ecriture_rr.h"
-#include "commun/entiers.h"
 #include "shell/console.h"
 #include "shell/lecteur.h"
 #include "sums/decomp.h"
 #include "sums/etape.h"
 #include "sums/parite.h"
-#include "sums/reduction.h"
+#include "sums/niveau3.h"
+#include "commun/suivi.h"
 #include "sums/somme_approchee.h"
 
 namespace harmo {
@@ -79,34 +79,40 @@ void resume(Etat& e) {
 }
 
 // reduite: P/Q is already in lowest terms.
-void fractionExacte(Etat& e, bool reduite) {
+void fractionExacte(Etat& e, const Etape& t, bool reduite) {
     Console& con = e.con;
     demander(e, casOuiNon, "\n \n \t Voulez vous afficher la fraction P/Q simplifiee ,   Oui[1] / Non[0] ? : ");
     e.aff = e.valeur2;
     if (e.aff != 1) return;
-    if (e.sup == 2) {
-        if (!reduite) reduireSommeHarmonique(e.P, e.Q, e.N, e.parite);  // P/Q is the whole sum up to N
-    } else {
-        e.pgcd = reduire(e.P, e.Q);
-    }
+    Fraction total{e.P, e.Q};
+    std::string texteP, texteQ;
+    fractionReduiteAPart(t, total, reduite, e.pgcd, texteP, texteQ);
+    e.P = std::move(total.P);
+    e.Q = std::move(total.Q);
     const bool kempner = e.sup == 1;
-    const std::vector<std::string> textes = enDecimal({&e.P, &e.Q});
     con << "\n \n \t " << (kempner ? "K" : "H") << "(" << (kempner && !NTL::IsZero(e.i0) ? e.N0 : e.N)
-        << ") = P/Q  =  " << textes[0] << " / " << textes[1] << " . ";
+        << ") = P/Q  =  " << texteP << " / " << texteQ << " . ";
     demander(e, casOuiNon, " \n \n \t Decompositions en facteurs premiers de P et Q ?   Oui [1] , Non [0] : ");
     e.de = e.valeur2;
     if (e.de == 1) {
         e.S = e.P;
         con << "\n \n \t P = ";
-        e.A = decomp(e);
+        avantCalculLong();
+        e.A = decomp(e, "P");
         e.S = e.Q;
         con << "\n \n \t Q = ";
-        e.A = decomp(e);
+        e.A = decomp(e, "Q");
     }
 }
 
-// One stage: from the candidate after N1 up to N.
-void etape(Etat& e) {
+void refuser(Etat& e, const SommeTropGrande& trop) {
+    e.con << " \n \n \t Cette somme exacte depasse les possibilites de la machine : la fraction P/Q aurait environ "
+          << trop.chiffres << " chiffres. \n";
+}
+
+// One stage: from the candidate after N1 up to N. False when its exact sum
+// does not fit in the machine: the calculation ends there.
+bool etape(Etat& e) {
     Console& con = e.con;
     if (e.Nt == 3) {
         con << "\n \n \t En regroupant les termes en paquets les calculs sont acceleres.";
@@ -128,13 +134,19 @@ void etape(Etat& e) {
     const Gardes gardes = compterGardes(t);
     bool reduite = false;
     std::string valeur;
+    avantCalculLong();
     switch (e.Nt) {
         case 2:
             valeur = etapeApprochee(t, gardes.nombre, e.p, std::max<long>(e.nd, 1), e.res, e.niveau2);
             break;
         case 3: {
-            Fraction total = sommeExacteApres(t, Fraction{std::move(e.P), std::move(e.Q)}, reduite);
-            e.res = valeurDeLaFraction(total, e.p);
+            Fraction total{e.P, e.Q};
+            try {
+                sommeExacteAPart(t, total, reduite, e.res, e.p);
+            } catch (const SommeTropGrande& trop) {
+                refuser(e, trop);
+                return false;
+            }
             e.P = std::move(total.P);
             e.Q = std::move(total.Q);
             break;
@@ -152,7 +164,15 @@ void etape(Etat& e) {
         con << "\n \n \t La somme est la fraction P/Q dont une valeur approchee  =  " << valeur;
     }
     resume(e);
-    if (e.Nt == 3) fractionExacte(e, reduite);
+    if (e.Nt == 3) {
+        try {
+            fractionExacte(e, t, reduite);
+        } catch (const SommeTropGrande& trop) {
+            refuser(e, trop);
+            return false;
+        }
+    }
+    return true;
 }
 
 void unCalcul(Etat& e) {
@@ -193,7 +213,7 @@ void unCalcul(Etat& e) {
     e.N1 = avantLePremierCandidat(e.parite);
     e.z = pasDesCandidats[e.parite];
     for (;;) {
-        etape(e);
+        if (!etape(e)) return;
         demander(e, casOuiNon, "\n \n \n \t Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : ");
         e.nsuiv = e.valeur2;
         if (e.nsuiv != 1) break;

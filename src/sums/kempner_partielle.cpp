@@ -1,10 +1,9 @@
 #include "sums/kempner_partielle.h"
 
 #include "commun/decimal.h"
+#include "commun/suivi.h"
 #include "sums/parite.h"
 #include "sums/sequence.h"
-
-#include <flint/fmpz.h>
 
 #include <string>
 
@@ -15,13 +14,14 @@ namespace {
 const long chiffresPrefixe = 4;  // prefixes of 4 digits: a >= 1000
 const long debutPrefixes = 1000, finPrefixes = 9999;
 
+long largeurDe(long prec) { return static_cast<long>(prec / 9.9) + 4; }  // J + 2
+
 // The coefficients C(j, i) P(j - i) of one transition s -> t, P(e) the sum
 // of d^e over its digits: for j = 0 .. J + 1, the j + 1 values i = 0 .. j,
-// as exact balls.
+// as exact balls; row j starts at j (j + 1) / 2.
 struct Transition {
     int s, t;
-    arb_ptr coefficients;  // row j starts at j (j + 1) / 2
-    long nombre;
+    VecteurArb coefficients;
 };
 
 }  // namespace
@@ -29,15 +29,10 @@ struct Transition {
 bool KempnerPartielle::permis(int d) const { return dernierChiffrePermis(d, parite_); }
 
 KempnerPartielle::KempnerPartielle(const std::vector<long>& sequence, long parite, long chiffresMax, long prec)
-    : L_(static_cast<int>(sequence.size())), parite_(parite), prec_(prec),
-      transition_(automateDeSequence(sequence)) {
-    J_ = static_cast<long>(prec / 9.9) + 2;
-    kmax_ = std::max<long>(chiffresMax - chiffresPrefixe, 1);
+    : L_(static_cast<int>(sequence.size())), parite_(parite), kmax_(std::max<long>(chiffresMax - chiffresPrefixe, 1)),
+      prec_(prec), J_(largeurDe(prec) - 2), transition_(automateDeSequence(sequence)),
+      moments_((kmax_ + 1) * L_ * largeurDe(prec)), Z_(L_ * largeurDe(prec)), inverses10_(largeurDe(prec)) {
     const long largeur = J_ + 2;
-    taille_ = (kmax_ + 1) * L_ * largeur;
-    moments_ = _arb_vec_init(taille_);
-    Z_ = _arb_vec_init(L_ * largeur);
-    inverses10_ = _arb_vec_init(largeur);
     for (long j = 0; j < largeur; ++j) {
         arb_ui_pow_ui(inverses10_ + j, 10, static_cast<unsigned long>(j + 1), prec_);
         arb_inv(inverses10_ + j, inverses10_ + j, prec_);
@@ -45,43 +40,42 @@ KempnerPartielle::KempnerPartielle(const std::vector<long>& sequence, long parit
 
     // The transitions s -> t between live states, with their digit power sums.
     std::vector<Transition> transitions;
+    Fmpz somme, puissance;
+    std::vector<Fmpz> binomiaux(static_cast<std::size_t>(largeur));  // row j of Pascal's triangle
+    std::vector<Fmpz> sommes(static_cast<std::size_t>(largeur));     // P_st(e)
     for (int s = 0; s < L_; ++s)
         for (int t = 0; t < L_; ++t) {
             std::vector<int> chiffres;
             for (int d = 0; d < 10; ++d)
                 if (etat(s, d) == t) chiffres.push_back(d);
             if (chiffres.empty()) continue;
-            Transition tr{s, t, nullptr, largeur * (largeur + 1) / 2};
-            tr.coefficients = _arb_vec_init(tr.nombre);
-            fmpz_t somme, puissance, binomial;
-            fmpz_init(somme);
-            fmpz_init(puissance);
-            fmpz_init(binomial);
-            for (long j = 0; j < largeur; ++j)
-                for (long i = 0; i <= j; ++i) {
-                    fmpz_zero(somme);
-                    for (int d : chiffres) {
-                        fmpz_set_ui(puissance, static_cast<unsigned long>(d));
-                        fmpz_pow_ui(puissance, puissance, static_cast<unsigned long>(j - i));
-                        fmpz_add(somme, somme, puissance);
-                    }
-                    fmpz_bin_uiui(binomial, static_cast<unsigned long>(j), static_cast<unsigned long>(i));
-                    fmpz_mul(somme, somme, binomial);
-                    arb_set_fmpz(tr.coefficients + j * (j + 1) / 2 + i, somme);  // exact
+            verifierInterruption();
+            for (long e = 0; e < largeur; ++e) {
+                fmpz_zero(sommes[e]);
+                for (int d : chiffres) {
+                    fmpz_set_ui(puissance, static_cast<unsigned long>(d));
+                    fmpz_pow_ui(puissance, puissance, static_cast<unsigned long>(e));
+                    fmpz_add(sommes[e], sommes[e], puissance);
                 }
-            fmpz_clear(somme);
-            fmpz_clear(puissance);
-            fmpz_clear(binomial);
-            transitions.push_back(std::move(tr));
+            }
+            transitions.push_back(Transition{s, t, VecteurArb(largeur * (largeur + 1) / 2)});
+            Transition& tr = transitions.back();
+            for (long j = 0; j < largeur; ++j) {
+                // Row j from row j - 1, right to left.
+                fmpz_one(binomiaux[j]);
+                for (long i = j - 1; i > 0; --i) fmpz_add(binomiaux[i], binomiaux[i], binomiaux[i - 1]);
+                for (long i = 0; i <= j; ++i) {
+                    fmpz_mul(somme, sommes[j - i], binomiaux[i]);
+                    arb_set_fmpz(tr.coefficients + (j * (j + 1) / 2 + i), somme);  // exact
+                }
+            }
         }
 
     // nu_1: one digit of E leading to a live state.
     for (int s = 0; s < L_; ++s) {
         arb_ptr v = nu(1, s);
         for (long j = 0; j < largeur; ++j) {
-            fmpz_t somme, puissance;  // exact
-            fmpz_init(somme);
-            fmpz_init(puissance);
+            fmpz_zero(somme);
             for (int d = 0; d < 10; ++d) {
                 if (etat(s, d) == L_ || !permis(d)) continue;
                 fmpz_set_ui(puissance, static_cast<unsigned long>(d));
@@ -90,34 +84,40 @@ KempnerPartielle::KempnerPartielle(const std::vector<long>& sequence, long parit
             }
             arb_set_fmpz(v + j, somme);
             arb_mul(v + j, v + j, inverses10_ + j, precision(j));
-            fmpz_clear(somme);
-            fmpz_clear(puissance);
         }
     }
     // nu_k from nu_(k-1), prepending a digit.
-    arb_t terme;
-    arb_init(terme);
+    Arb terme;
     for (long k = 2; k <= kmax_; ++k) {
+        verifierInterruption();
+        progres("somme de Kempner : moments", static_cast<double>(k) / static_cast<double>(kmax_ + 1));
         for (const Transition& tr : transitions) {
             arb_ptr cible = nu(k, tr.s);
             arb_srcptr source = nu(k - 1, tr.t);
             for (long j = 0; j < largeur; ++j) {
-                arb_dot(terme, nullptr, 0, source, 1, tr.coefficients + j * (j + 1) / 2, 1, j + 1, precision(j));
+                arb_dot(terme, nullptr, 0, source, 1, tr.coefficients + (j * (j + 1) / 2), 1, j + 1, precision(j));
                 arb_add(cible + j, cible + j, terme, precision(j));
             }
         }
         for (int s = 0; s < L_; ++s)
             for (long j = 0; j < largeur; ++j) arb_mul(nu(k, s) + j, nu(k, s) + j, inverses10_ + j, precision(j));
     }
-    arb_clear(terme);
-    for (Transition& tr : transitions)
-        _arb_vec_clear(tr.coefficients, tr.nombre);
+    prefixes(Z_, finPrefixes + 1);
+}
 
-    // Z(s, j) = the sum of (-1)^j a^-(j+1) over the prefixes a of 4 digits in state s.
-    arb_t inverse, puissance;
-    arb_init(inverse);
-    arb_init(puissance);
-    for (long a = debutPrefixes; a <= finPrefixes; ++a) {
+double KempnerPartielle::cout(const std::vector<long>& sequence, long chiffres, long prec) {
+    const double J = prec / 9.9 + 4;
+    const double transitions = 3.0 * static_cast<double>(sequence.size()) + 1;
+    return static_cast<double>(chiffres) * transitions * J * J / 2 + 9000 * J + 9 * static_cast<double>(chiffres) * J;
+}
+
+// Z(s, j) = the sum of (-1)^j a^-(j+1) over the prefixes a of 4 digits in
+// state s, a < jusqua.
+void KempnerPartielle::prefixes(VecteurArb& Z, long jusqua) {
+    const long largeur = J_ + 2;
+    Arb inverse, puissance;
+    for (long a = debutPrefixes; a < jusqua; ++a) {
+        if (a % 1000 == 0) verifierInterruption();
         const std::string t = std::to_string(a);
         int s = 0;
         for (char c : t) s = s == L_ ? L_ : etat(s, c - '0');
@@ -127,32 +127,17 @@ KempnerPartielle::KempnerPartielle(const std::vector<long>& sequence, long parit
         arb_set(puissance, inverse);
         for (long j = 0; j < largeur; ++j) {
             if (j % 2 == 0)
-                arb_add(Z_ + s * largeur + j, Z_ + s * largeur + j, puissance, precision(j));
+                arb_add(Z + (s * largeur + j), Z + (s * largeur + j), puissance, precision(j));
             else
-                arb_sub(Z_ + s * largeur + j, Z_ + s * largeur + j, puissance, precision(j));
+                arb_sub(Z + (s * largeur + j), Z + (s * largeur + j), puissance, precision(j));
             arb_mul(puissance, puissance, inverse, precision(j + 1));
         }
     }
-    arb_clear(inverse);
-    arb_clear(puissance);
-}
-
-KempnerPartielle::~KempnerPartielle() {
-    _arb_vec_clear(moments_, taille_);
-    _arb_vec_clear(Z_, L_ * (J_ + 2));
-    _arb_vec_clear(inverses10_, J_ + 2);
-}
-
-double KempnerPartielle::cout(const std::vector<long>& sequence, long chiffres, long prec) {
-    const double J = prec / 9.9 + 4;
-    const double transitions = 3.0 * static_cast<double>(sequence.size()) + 1;
-    return static_cast<double>(chiffres) * transitions * J * J / 2 + 9000 * J + 9 * static_cast<double>(chiffres) * J;
 }
 
 // The n from 1 to jusqua (< 10^4), one by one.
 void KempnerPartielle::sommeDirecte(arb_t res, long jusqua) {
-    arb_t t;
-    arb_init(t);
+    Arb t;
     for (long n = 1; n <= jusqua; ++n) {
         if (!permis(static_cast<int>(n % 10))) continue;
         const std::string chiffres = std::to_string(n);
@@ -163,45 +148,35 @@ void KempnerPartielle::sommeDirecte(arb_t res, long jusqua) {
         arb_inv(t, t, prec_);
         arb_add(res, res, t, prec_);
     }
-    arb_clear(t);
 }
 
 // The numbers of 4 + k digits whose first four are the prefixes summed in Z:
 // sum over s and j of nu_k(s, j) Z(s, j), the tail as radius.
-void KempnerPartielle::blocsAgreges(arb_t res, long k, arb_srcptr Z) {
+void KempnerPartielle::blocsAgreges(arb_t res, long k, const VecteurArb& Z) {
     const long largeur = J_ + 2;
-    arb_t t, queue;
-    arb_init(t);
-    arb_init(queue);
+    Arb t, queue;
     for (int s = 0; s < L_; ++s) {
         arb_dot(t, nullptr, 0, nu(k, s), 1, Z + s * largeur, 1, J_ + 1, prec_);
         arb_add(res, res, t, prec_);
-        arb_mul(queue, nu(k, s) + J_ + 1, Z + s * largeur + J_ + 1, prec_);
+        arb_mul(queue, nu(k, s) + J_ + 1, Z + (s * largeur + J_ + 1), prec_);
         arb_add_error(res, queue);
     }
-    arb_clear(t);
-    arb_clear(queue);
 }
 
 // The numbers a 10^k + r, r in T_k(s).
 void KempnerPartielle::bloc(arb_t res, const fmpz_t a, long k, int s) {
     const long largeur = J_ + 2;
-    arb_ptr puissances = _arb_vec_init(largeur);
-    arb_t inverse, t;
-    arb_init(inverse);
-    arb_init(t);
+    VecteurArb puissances(largeur);
+    Arb inverse, t;
     arb_set_round_fmpz(inverse, a, prec_ + 10);
     arb_inv(inverse, inverse, prec_);
-    arb_set(puissances, inverse);
-    for (long j = 1; j < largeur; ++j) arb_mul(puissances + j, puissances + j - 1, inverse, precision(j));
+    arb_set(puissances.get(), inverse);
+    for (long j = 1; j < largeur; ++j) arb_mul(puissances + j, puissances + (j - 1), inverse, precision(j));
     for (long j = 1; j < largeur; j += 2) arb_neg(puissances + j, puissances + j);
-    arb_dot(t, nullptr, 0, nu(k, s), 1, puissances, 1, J_ + 1, prec_);
+    arb_dot(t, nullptr, 0, nu(k, s), 1, puissances.get(), 1, J_ + 1, prec_);
     arb_add(res, res, t, prec_);
-    arb_mul(t, nu(k, s) + J_ + 1, puissances + J_ + 1, prec_);
+    arb_mul(t, nu(k, s) + J_ + 1, puissances + (J_ + 1), prec_);
     arb_add_error(res, t);
-    arb_clear(inverse);
-    arb_clear(t);
-    _arb_vec_clear(puissances, largeur);
 }
 
 void KempnerPartielle::somme(arb_t res, const NTL::ZZ& X) {
@@ -217,40 +192,21 @@ void KempnerPartielle::somme(arb_t res, const NTL::ZZ& X) {
     // The full lengths 5 .. K - 1.
     for (long k = 1; k < K - chiffresPrefixe; ++k) blocsAgreges(res, k, Z_);
     // Length K, the prefixes of four digits below X's first four.
-    const long largeur = J_ + 2;
     const long tete = std::stol(chiffres.substr(0, chiffresPrefixe));
-    arb_ptr Zp = _arb_vec_init(L_ * largeur);
-    arb_t inverse, puissance;
-    arb_init(inverse);
-    arb_init(puissance);
-    for (long a = debutPrefixes; a < tete; ++a) {
-        const std::string t = std::to_string(a);
-        int s = 0;
-        for (char c : t) s = s == L_ ? L_ : etat(s, c - '0');
-        if (s == L_) continue;
-        arb_set_ui(inverse, static_cast<unsigned long>(a));
-        arb_inv(inverse, inverse, prec_);
-        arb_set(puissance, inverse);
-        for (long j = 0; j < largeur; ++j) {
-            if (j % 2 == 0)
-                arb_add(Zp + s * largeur + j, Zp + s * largeur + j, puissance, precision(j));
-            else
-                arb_sub(Zp + s * largeur + j, Zp + s * largeur + j, puissance, precision(j));
-            arb_mul(puissance, puissance, inverse, precision(j + 1));
-        }
+    {
+        VecteurArb Zp(L_ * (J_ + 2));
+        prefixes(Zp, tete);
+        blocsAgreges(res, K - chiffresPrefixe, Zp);
     }
-    blocsAgreges(res, K - chiffresPrefixe, Zp);
-    _arb_vec_clear(Zp, L_ * largeur);
-    arb_clear(puissance);
 
     // Along X's digits: the prefix so far, then one block per smaller digit.
     int s = 0;
     for (long i = 0; i < chiffresPrefixe; ++i) s = s == L_ ? L_ : etat(s, chiffres[i] - '0');
-    fmpz_t prefixe, a;
-    fmpz_init(prefixe);
-    fmpz_init(a);
+    Fmpz prefixe, a;
+    Arb inverse;
     fmpz_set_ui(prefixe, static_cast<unsigned long>(tete));
     for (long i = chiffresPrefixe; i < K && s != L_; ++i) {
+        if (i % 64 == 0) verifierInterruption();
         const int Di = chiffres[i] - '0';
         const long k = K - 1 - i;
         for (int d = 0; d < Di; ++d) {
@@ -277,9 +233,6 @@ void KempnerPartielle::somme(arb_t res, const NTL::ZZ& X) {
         arb_inv(inverse, inverse, prec_);
         arb_add(res, res, inverse, prec_);
     }
-    fmpz_clear(prefixe);
-    fmpz_clear(a);
-    arb_clear(inverse);
 }
 
 }  // namespace harmo

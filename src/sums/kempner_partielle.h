@@ -34,6 +34,8 @@
 // 9000 J for the prefixes and 9 K J for the walk, at prec / 2 bits on average.
 #pragma once
 
+#include "commun/arb_raii.h"
+
 #include <arb.h>
 #include <NTL/ZZ.h>
 
@@ -48,7 +50,6 @@ public:
     // sequence: w, most significant digit first (1 to 9 digits); X will have
     // at most chiffresMax digits; prec: the working precision in bits.
     KempnerPartielle(const std::vector<long>& sequence, long parite, long chiffresMax, long prec);
-    ~KempnerPartielle();
     KempnerPartielle(const KempnerPartielle&) = delete;
     KempnerPartielle& operator=(const KempnerPartielle&) = delete;
 
@@ -63,17 +64,18 @@ private:
     long precision(long j) const { return std::max<long>(prec_ - static_cast<long>(9.9 * j) + 30, 64); }
     bool permis(int d) const;
     arb_ptr nu(long k, int s) { return moments_ + ((k * L_ + s) * (J_ + 2)); }
+    arb_srcptr nu(long k, int s) const { return moments_ + ((k * L_ + s) * (J_ + 2)); }
     void sommeDirecte(arb_t res, long jusqua);
-    void blocsAgreges(arb_t res, long k, arb_srcptr Z);
+    void prefixes(VecteurArb& Z, long jusqua);
+    void blocsAgreges(arb_t res, long k, const VecteurArb& Z);
     void bloc(arb_t res, const fmpz_t a, long k, int s);
 
     int L_;
     long parite_, kmax_, prec_, J_;
     std::vector<std::array<int, 10>> transition_;
-    arb_ptr moments_ = nullptr;  // nu_k(s, j), k = 0 .. kmax, j = 0 .. J + 1
-    arb_ptr Z_ = nullptr;        // (-1)^j Z(s, j) over the prefixes of 4 digits
-    arb_ptr inverses10_ = nullptr;
-    long taille_ = 0;
+    VecteurArb moments_;     // nu_k(s, j), k = 0 .. kmax, j = 0 .. J + 1
+    VecteurArb Z_;           // (-1)^j Z(s, j) over the prefixes of 4 digits
+    VecteurArb inverses10_;  // 10^-(j+1)
 };
 
 }  // namespace harmo

@@ -1,13 +1,12 @@
 #include "sums/somme_approchee.h"
 
+#include "commun/arb_raii.h"
 #include "commun/decimal.h"
 #include "commun/ecriture_rr.h"
 #include "commun/pont_gmp.h"
 #include "commun/pont_mpfr.h"
 #include "sums/harmonique_digamma.h"
 #include "sums/kempner_partielle.h"
-
-#include <flint/fmpz.h>
 
 #include <algorithm>
 #include <cmath>
@@ -39,18 +38,13 @@ void sommeDeLEtape(arb_t res, const Etape& t, const NTL::ZZ& gardes, long prec) 
     if (t.kempner && gardes <= 1000000 && coutCertifie(t, prec) > 0.5) {
         // Few terms and many digits: their exact fraction is cheaper.
         Fraction f = sommeExacte(t);
-        fmpz_t P, Q;
-        fmpz_init(P);
-        fmpz_init(Q);
+        Fmpz P, Q;
         fmpz_set_mpz(P, VueMpz(f.P));
         fmpz_set_mpz(Q, VueMpz(f.Q));
         arb_fmpz_div_fmpz(res, P, Q, prec);
-        fmpz_clear(P);
-        fmpz_clear(Q);
         return;
     }
-    arb_t avant;
-    arb_init(avant);
+    Arb avant;
     if (t.kempner) {
         KempnerPartielle k(t.sequence, t.parite, nombreDeChiffres(t.N), prec);
         k.somme(res, t.N);
@@ -60,17 +54,14 @@ void sommeDeLEtape(arb_t res, const Etape& t, const NTL::ZZ& gardes, long prec) 
         sommeHarmoniqueCertifiee(avant, t.N1, t.parite, prec);
     }
     arb_sub(res, res, avant, prec);
-    arb_clear(avant);
 }
 
 void bornesDe(Mpfr& bas, Mpfr& haut, const arb_t x) {
-    arf_t b;
-    arf_init(b);
+    Arf b;
     arb_get_lbound_arf(b, x, mpfr_get_prec(bas));
     arf_get_mpfr(bas, b, MPFR_RNDD);
     arb_get_ubound_arf(b, x, mpfr_get_prec(haut));
     arf_get_mpfr(haut, b, MPFR_RNDU);
-    arf_clear(b);
 }
 
 std::string termeATerme(const Etape& t, long p, NTL::RR& res, SommeApprochee& s, Route* route) {
@@ -109,11 +100,11 @@ std::string etapeApprochee(const Etape& t, const NTL::ZZ& gardes, long p, long s
         versMpfrExact(x, s.exacte ? res : s.haut);
         mpfr_set(avantHaut, x, MPFR_RNDU);
     }
-    arb_t somme;
-    arb_init(somme);
-    sommeDeLEtape(somme, t, gardes, prec);
-    bornesDe(sBas, sHaut, somme);
-    arb_clear(somme);
+    {
+        Arb somme;
+        sommeDeLEtape(somme, t, gardes, prec);
+        bornesDe(sBas, sHaut, somme);
+    }
     // B = (M + 1) u (1 + u) (x + S), u = 2^-p, rounded up.
     mpfr_add(B, avantHaut, sHaut, MPFR_RNDU);
     mpfr_set_z(m, VueMpz(gardes + 1), MPFR_RNDU);

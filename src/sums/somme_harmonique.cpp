@@ -2,6 +2,7 @@
 
 #include "commun/coeurs.h"
 #include "commun/entiers.h"
+#include "commun/suivi.h"
 #include "sums/parite.h"
 #include "sums/reduction.h"
 
@@ -9,6 +10,7 @@
 #include <NTL/ZZ_limbs.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <future>
 #include <utility>
@@ -148,8 +150,14 @@ void joindre(Fraction& a, Fraction& b, long m, bool deuxFils) {
 
 // Sum of c_k / k over the indices [i0, i1); the two halves of the top on two
 // threads.
+std::atomic<u64> feuillesFaites{0};
+
 Fraction arbre(const OddsPonderes& w, u64 i0, u64 i1, long m, bool parallele) {
     if (i1 - i0 <= tailleFeuille) {
+        if (++feuillesFaites % 1024 == 0) {
+            verifierInterruption();
+            progres("somme exacte", 0.8 * static_cast<double>(feuillesFaites * tailleFeuille) / static_cast<double>(w.nombre()));
+        }
         u64 k[tailleFeuille], c[tailleFeuille];
         w.remplir(i0, i1, k, c);
         return feuille(k, c, static_cast<std::size_t>(i1 - i0));
@@ -201,6 +209,7 @@ Fraction sommeDesCandidats(const ZZ& A, const ZZ& B, long parite) {
     if (B >= limiteMachine()) return parite == impaire ? sommeImpairs(a, B) : sommeIntervalle(a, B);
     const OddsPonderes w(NTL::conv<unsigned long>(a), NTL::conv<unsigned long>(B), parite == impaire);
     if (w.nombre() == 0) return Fraction{};
+    feuillesFaites = 0;
     Fraction f = arbre(w, 0, w.nombre(), 0, true);
     NTL::LeftShift(f.Q, f.Q, w.J());
     return f;
@@ -218,7 +227,9 @@ Fraction sommeHarmoniqueReduite(const ZZ& N, long parite) {
     const long m = NTL::NumBits(d.L) + 64;
     const u64 B = NTL::conv<unsigned long>(parite == paire ? N / 2 : N);
     const OddsPonderes w(0, B, parite == impaire);
+    feuillesFaites = 0;
     Fraction s = arbre(w, 0, w.nombre(), m, true);
+    progres("somme exacte : fraction irreductible");
     // S = P / (Q 2^Jtot), L = 2^v L_odd: A = S L = P L_odd 2^(v - Jtot) / Q.
     const long Jtot = w.J() + (parite == paire ? 1 : 0);
     ZZ Limpair;

@@ -2,7 +2,9 @@
 # Runs the program with the answers of CASE.in (or the output of CASE.in.sh)
 # through a pipe and compares everything it prints with CASE.out, byte for
 # byte, and its exit status with CASE.rc (1 when there is none). With a file
-# CASE.fichier present, CASE.in is redirected as a regular file instead.
+# CASE.fichier present, CASE.in is redirected as a regular file instead. With
+# a file CASE.sed, the output first goes through that sed script (for the
+# figures that depend on the machine, such as the memory-based limits).
 set -u
 exe=$1
 cas=$2
@@ -20,6 +22,10 @@ elif [ -f "$cas.in.sh" ]; then
 else
   cat "$cas.in" | timeout 300 "$exe" > "$obtenu"
   rc=${PIPESTATUS[1]}
+fi
+
+if [ -f "$cas.sed" ]; then
+  sed -E -f "$cas.sed" "$obtenu" > "$obtenu.filtre" && mv "$obtenu.filtre" "$obtenu"
 fi
 
 if ! cmp -s "$cas.out" "$obtenu"; then

@@ -4,7 +4,13 @@
 #include "shell/menu.h"
 #include "sums/decomp.h"
 
+#include "commun/decimal.h"
+#include "oracles/decomp_litterale.h"
+#include "sums/somme_harmonique.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
 
 using namespace harmo;
 
@@ -61,4 +67,25 @@ TEST(Decomp, ListeDesPremiersPartagee) {
     // A second factorisation finds them ready and the list never shrinks.
     EXPECT_EQ(f.de("9409"), "  (97)^2");
     EXPECT_GE(f.e.np, apres);
+}
+
+TEST(Decomp, CommeLaDivisionParEssaisLitterale) {
+    // Wherever trial division alone finishes: the same text. Random integers,
+    // products of two primes above the trial-division bound (PARI's part),
+    // squares and powers, and the numerators and denominators of H(n) for
+    // n <= 30 (OEIS A001008 / A002805).
+    Facteurs f;
+    std::vector<ZZ> premiers;
+    std::vector<ZZ> nombres = {ZZ(1), ZZ(2), ZZ(4096), ZZ(4099), ZZ(4099) * 4099, ZZ(4093) * 4099,
+                               ZZ(10007) * 10009, ZZ(10007) * 10007 * 10007, NTL::power_ZZ(2, 40),
+                               ZZ(65537) * 3 * 3 * 5};
+    std::mt19937_64 alea(43);
+    for (int t = 0; t < 150; ++t) nombres.push_back(ZZ(1 + alea() % 1000000000ull));
+    for (int t = 0; t < 30; ++t) nombres.push_back(ZZ(4097 + alea() % 60000) * ZZ(4097 + alea() % 60000));
+    for (long n = 1; n <= 30; ++n) {
+        Fraction h = sommeHarmoniqueReduite(ZZ(n), 0);
+        nombres.push_back(h.P);
+        nombres.push_back(h.Q);
+    }
+    for (const ZZ& n : nombres) ASSERT_EQ(f.de(enDecimal(n).c_str()), decompLitterale(n, premiers)) << n;
 }

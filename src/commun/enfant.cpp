@@ -1,0 +1,234 @@
+#include "commun/enfant.h"
+
+#include "commun/suivi.h"
+
+#include <NTL/ZZ_limbs.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <algorithm>
+#include <new>
+
+namespace harmo {
+
+namespace {
+
+// Frames: one byte of type, eight of length, then the bytes.
+//   'D' data of the result, 'P' a progress text, 'F' the end, 'E' a failure.
+bool ecrireTout(int fd, const void* p, std::size_t n) {
+    const char* c = static_cast<const char*>(p);
+    while (n > 0) {
+        ssize_t k = ::write(fd, c, n);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return false;
+        c += k;
+        n -= static_cast<std::size_t>(k);
+    }
+    return true;
+}
+
+int canalDuFils = -1;  // in the child: the pipe to the parent
+
+void progresVersLePere(const std::string& texte) {
+    if (canalDuFils >= 0) Canal(canalDuFils).ecrireTrame('P', texte.data(), texte.size());
+}
+
+// Closes a descriptor and reaps a child on every way out.
+struct Fils {
+    pid_t pid = -1;
+    int fd = -1;
+    ~Fils() {
+        if (fd >= 0) ::close(fd);
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            int statut;
+            while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
+            }
+        }
+    }
+};
+
+}  // namespace
+
+void Canal::ecrireTrame(char type, const void* donnees, std::size_t taille) {
+    char tete[9];
+    tete[0] = type;
+    const std::uint64_t t = taille;
+    std::memcpy(tete + 1, &t, 8);
+    if (!ecrireTout(fd_, tete, 9) || !ecrireTout(fd_, donnees, taille)) ::_exit(3);  // the parent is gone
+}
+
+Canal& Canal::operator<<(long v) {
+    ecrireTrame('D', &v, sizeof v);
+    return *this;
+}
+
+Canal& Canal::operator<<(const std::string& t) {
+    const std::uint64_t n = t.size();
+    ecrireTrame('D', &n, 8);
+    ecrireTrame('D', t.data(), t.size());
+    return *this;
+}
+
+Canal& Canal::operator<<(const NTL::ZZ& z) {
+    const long signe = NTL::sign(z), n = z.size();
+    *this << signe << n;
+    ecrireTrame('D', NTL::ZZ_limbs_get(z), static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t));
+    return *this;
+}
+
+Canal& Canal::operator<<(const NTL::RR& x) {
+    *this << x.mantissa() << x.exponent();
+    return *this;
+}
+
+void Resultat::lire(void* p, std::size_t n) {
+    if (pos_ + n > d_.size()) throw EchecDuCalcul{};
+    std::memcpy(p, d_.data() + pos_, n);
+    pos_ += n;
+}
+
+Resultat& Resultat::operator>>(long& v) {
+    lire(&v, sizeof v);
+    return *this;
+}
+
+Resultat& Resultat::operator>>(std::string& t) {
+    std::uint64_t n;
+    lire(&n, 8);
+    if (pos_ + n > d_.size()) throw EchecDuCalcul{};
+    t.assign(d_, pos_, n);
+    pos_ += n;
+    return *this;
+}
+
+Resultat& Resultat::operator>>(NTL::ZZ& z) {
+    long signe, n;
+    *this >> signe >> n;
+    if (n < 0 || pos_ + static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t) > d_.size()) throw EchecDuCalcul{};
+    NTL::ZZ_limbs_set(z, reinterpret_cast<const NTL::ZZ_limb_t*>(d_.data() + pos_), n);
+    pos_ += static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t);
+    if (signe < 0) NTL::negate(z, z);
+    return *this;
+}
+
+Resultat& Resultat::operator>>(NTL::RR& x) {
+    NTL::ZZ m;
+    long e;
+    *this >> m >> e;
+    NTL::MakeRRPrec(x, m, e, std::max<long>(NTL::NumBits(m), 1));
+    return *this;
+}
+
+Resultat calculerAPart(const std::function<void(Canal&)>& travail) {
+    avantCalculLong();
+    verifierInterruption();
+    int tube[2];
+    if (::pipe(tube) != 0) throw EchecDuCalcul{};
+    Fils fils;
+    fils.pid = ::fork();
+    if (fils.pid < 0) {
+        ::close(tube[0]);
+        ::close(tube[1]);
+        fils.pid = -1;
+        throw EchecDuCalcul{};
+    }
+    if (fils.pid == 0) {
+        // The child: Ctrl-C is the parent's business; results and progress
+        // go into the pipe.
+        std::signal(SIGINT, SIG_IGN);
+        const int rien = ::open("/dev/null", O_WRONLY);  // the dialogue's output is the parent's alone
+        if (rien >= 0) {
+            ::dup2(rien, 1);
+            ::dup2(rien, 2);
+            ::close(rien);
+        }
+        ::close(tube[0]);
+        canalDuFils = tube[1];
+        installerPuits(progresVersLePere);
+        installerAvantCalculLong(nullptr);
+        Canal canal(tube[1]);
+        try {
+            travail(canal);
+            canal.ecrireTrame('F', nullptr, 0);
+            ::_exit(0);
+        } catch (const std::bad_alloc&) {
+            canal.ecrireTrame('E', "memoire", 7);
+        } catch (...) {
+            canal.ecrireTrame('E', "echec", 5);
+        }
+        ::_exit(1);
+    }
+    ::close(tube[1]);
+    fils.fd = tube[0];
+
+    // Frames as they come: a header of nine bytes, then the bytes of the
+    // frame; those of data frames go straight to the result.
+    std::string donnees, tete, texte;
+    bool fini = false, echec = false, dansLeCorps = false;
+    char type = 0;
+    std::uint64_t reste = 0;
+    auto finDeTrame = [&] {
+        if (type == 'P')
+            progres(texte);
+        else if (type == 'F')
+            fini = true;
+        else if (type == 'E')
+            echec = true;
+    };
+    char bloc[1 << 16];
+    for (;;) {
+        if (interruptionDemandee.load()) throw CalculInterrompu{};  // ~Fils kills and reaps the child
+        pollfd p{fils.fd, POLLIN, 0};
+        const int r = ::poll(&p, 1, 100);
+        if (r < 0 && errno != EINTR) throw EchecDuCalcul{};
+        if (r <= 0) continue;
+        const ssize_t lus = ::read(fils.fd, bloc, sizeof bloc);
+        if (lus < 0 && errno == EINTR) continue;
+        if (lus <= 0) break;  // the child closed its end
+        const char* c = bloc;
+        std::size_t n = static_cast<std::size_t>(lus);
+        while (n > 0) {
+            if (!dansLeCorps) {
+                const std::size_t k = std::min<std::size_t>(9 - tete.size(), n);
+                tete.append(c, k);
+                c += k;
+                n -= k;
+                if (tete.size() < 9) break;
+                type = tete[0];
+                std::memcpy(&reste, tete.data() + 1, 8);
+                tete.clear();
+                texte.clear();
+                if (reste == 0)
+                    finDeTrame();
+                else
+                    dansLeCorps = true;
+                continue;
+            }
+            const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(reste, n));
+            (type == 'D' ? donnees : texte).append(c, k);
+            c += k;
+            n -= k;
+            reste -= k;
+            if (reste == 0) {
+                dansLeCorps = false;
+                finDeTrame();
+            }
+        }
+    }
+    int statut = 0;
+    while (::waitpid(fils.pid, &statut, 0) < 0 && errno == EINTR) {
+    }
+    fils.pid = -1;
+    if (interruptionDemandee.load()) throw CalculInterrompu{};
+    if (!fini || echec || !WIFEXITED(statut) || WEXITSTATUS(statut) != 0) throw EchecDuCalcul{};
+    return Resultat(std::move(donnees));
+}
+
+}  // namespace harmo

@@ -1,0 +1,55 @@
+// A computation that the program can abandon at once: it runs in a child
+// process (fork), sends back its results and its progress through a pipe,
+// and is killed when an interrupt is requested. For the work that sits in
+// library calls the program cannot check from inside: the multiplications of
+// hundreds of millions of bits, the decimal text of huge integers, PARI's
+// factorisation.
+#pragma once
+
+#include <NTL/RR.h>
+#include <NTL/ZZ.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace harmo {
+
+// The child's side: what it writes becomes the parent's Resultat.
+class Canal {
+public:
+    explicit Canal(int fd) : fd_(fd) {}
+    Canal& operator<<(long v);
+    Canal& operator<<(const std::string& t);
+    Canal& operator<<(const NTL::ZZ& z);
+    Canal& operator<<(const NTL::RR& x);
+    void ecrireTrame(char type, const void* donnees, std::size_t taille);
+
+private:
+    int fd_;
+};
+
+// The parent's side: the values in the order the child wrote them.
+class Resultat {
+public:
+    explicit Resultat(std::string donnees) : d_(std::move(donnees)) {}
+    Resultat& operator>>(long& v);
+    Resultat& operator>>(std::string& t);
+    Resultat& operator>>(NTL::ZZ& z);
+    Resultat& operator>>(NTL::RR& x);
+
+private:
+    void lire(void* p, std::size_t n);
+    std::string d_;
+    std::size_t pos_ = 0;
+};
+
+// The child could not finish: memory exhausted, or a failure of its own.
+struct EchecDuCalcul {};
+
+// Runs travail in a child process and returns what it wrote. Throws
+// CalculInterrompu (commun/suivi.h) when an interrupt is requested meanwhile,
+// after the child has been killed; EchecDuCalcul when the child fails.
+Resultat calculerAPart(const std::function<void(Canal&)>& travail);
+
+}  // namespace harmo

@@ -1,0 +1,52 @@
+#include "shell/signaux.h"
+
+#include "commun/suivi.h"
+#include "shell/progres_terminal.h"
+
+#include <csignal>
+
+namespace harmo {
+
+namespace {
+
+std::atomic<int> enAttente{0};
+
+void finirCommeLeSysteme() {
+    std::signal(SIGINT, SIG_DFL);
+    std::raise(SIGINT);
+}
+
+extern "C" void surInterruption(int) {
+    if (enAttente.load() || interruptionDemandee.load()) {
+        finirCommeLeSysteme();
+        return;
+    }
+    interruptionDemandee.store(1);
+}
+
+}  // namespace
+
+void installerSignaux() {
+    struct sigaction action {};
+    action.sa_handler = surInterruption;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no restart: a wait in poll() wakes up at once
+    sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+AttenteDeReponse::AttenteDeReponse() {
+    // A request that came while the prompt was being written ends the
+    // program, as at the prompt itself.
+    if (interruptionDemandee.load()) finirCommeLeSysteme();
+    enAttente.store(1);
+}
+
+AttenteDeReponse::~AttenteDeReponse() {
+    enAttente.store(0);
+    debutDeCalcul();
+}
+
+void interruptionTraitee() { interruptionDemandee.store(0); }
+
+}  // namespace harmo

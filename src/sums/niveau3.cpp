@@ -1,0 +1,53 @@
+#include "sums/niveau3.h"
+
+#include "commun/decimal.h"
+#include "commun/enfant.h"
+#include "commun/entiers.h"
+#include "commun/memoire.h"
+#include "sums/reduction.h"
+
+namespace harmo {
+
+namespace {
+// The share of the available memory that a computation may take.
+const double partDeLaMemoire = 0.8;
+}  // namespace
+
+void sommeExacteAPart(const Etape& t, Fraction& total, bool& reduite, NTL::RR& res, long p) {
+    const Taille taille = tailleExacte(t, NTL::NumBits(total.P) + NTL::NumBits(total.Q));
+    if (taille.octets > partDeLaMemoire * memoireDisponible()) throw SommeTropGrande{taille.chiffres};
+    try {
+        Resultat r = calculerAPart([&](Canal& canal) {
+            bool red = false;
+            Fraction f = sommeExacteApres(t, total, red);
+            canal << f.P << f.Q << static_cast<long>(red) << valeurDeLaFraction(f, p);
+        });
+        long red = 0;
+        r >> total.P >> total.Q >> red >> res;
+        reduite = red != 0;
+    } catch (const EchecDuCalcul&) {
+        throw SommeTropGrande{taille.chiffres};
+    }
+}
+
+void fractionReduiteAPart(const Etape& t, Fraction& total, bool reduite, NTL::ZZ& pgcd, std::string& texteP,
+                          std::string& texteQ) {
+    try {
+        Resultat r = calculerAPart([&](Canal& canal) {
+            Fraction f = total;
+            NTL::ZZ g(1);
+            if (!t.kempner) {
+                if (!reduite) reduireSommeHarmonique(f.P, f.Q, t.N, t.parite);  // f is the whole sum up to N
+            } else {
+                g = reduire(f.P, f.Q);
+            }
+            const std::vector<std::string> textes = enDecimal({&f.P, &f.Q});
+            canal << f.P << f.Q << g << textes[0] << textes[1];
+        });
+        r >> total.P >> total.Q >> pgcd >> texteP >> texteQ;
+    } catch (const EchecDuCalcul&) {
+        throw SommeTropGrande{NTL::ZZ(nombreDeChiffres(total.Q))};
+    }
+}
+
+}  // namespace harmo

@@ -1,0 +1,2 @@
+# The limit of item 2 follows the memory of the machine.
+s/aurait plus de [0-9]+ termes\./aurait plus de <limite> termes./

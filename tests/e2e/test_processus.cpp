@@ -1,0 +1,224 @@
+// The real program as a process: Ctrl-C during a computation and at a prompt,
+// progress on a terminal and not on a pipe, a closed output. The program's
+// path comes from the build (HARMONIQUES).
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Horloge = std::chrono::steady_clock;
+
+// The program with its standard input and output on pipes, and its standard
+// error on a pipe or on a pseudo-terminal.
+class Programme {
+public:
+    explicit Programme(bool erreurSurTerminal = false) {
+        int entree[2], sortie[2], erreur[2] = {-1, -1};
+        EXPECT_EQ(::pipe(entree), 0);
+        EXPECT_EQ(::pipe(sortie), 0);
+        int maitre = -1, esclave = -1;
+        if (erreurSurTerminal)
+            EXPECT_EQ(::openpty(&maitre, &esclave, nullptr, nullptr, nullptr), 0);
+        else
+            EXPECT_EQ(::pipe(erreur), 0);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(entree[0], 0);
+            ::dup2(sortie[1], 1);
+            ::dup2(erreurSurTerminal ? esclave : erreur[1], 2);
+            for (int fd = 3; fd < 256; ++fd) ::close(fd);
+            ::execl(HARMONIQUES, HARMONIQUES, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(entree[0]);
+        ::close(sortie[1]);
+        entree_ = entree[1];
+        sortie_ = sortie[0];
+        if (erreurSurTerminal) {
+            ::close(esclave);
+            erreur_ = maitre;
+        } else {
+            ::close(erreur[1]);
+            erreur_ = erreur[0];
+        }
+    }
+    ~Programme() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            attendreFin();
+        }
+        for (int fd : {entree_, sortie_, erreur_})
+            if (fd >= 0) ::close(fd);
+    }
+    void ecrire(const std::string& t) { ASSERT_EQ(::write(entree_, t.data(), t.size()), static_cast<ssize_t>(t.size())); }
+    void fermerEntree() {
+        ::close(entree_);
+        entree_ = -1;
+    }
+    void signal(int s) { ::kill(pid_, s); }
+    // Reads until the output holds texte (true) or the delay passes.
+    bool attendre(const std::string& texte, double secondes) {
+        const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
+        while (sortie.find(texte) == std::string::npos) {
+            if (Horloge::now() > fin) return false;
+            if (!lire(50)) return sortie.find(texte) != std::string::npos;
+        }
+        return true;
+    }
+    // Reads everything until the end, then the exit status (waitpid's); a
+    // program still running after the delay is killed.
+    int attendreFin(double secondes = 120) {
+        const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
+        while (lire(100))
+            if (Horloge::now() > fin) {
+                ADD_FAILURE() << "the program did not end";
+                ::kill(pid_, SIGKILL);
+                break;
+            }
+        int statut = 0;
+        if (pid_ > 0) ::waitpid(pid_, &statut, 0);
+        pid_ = -1;
+        return statut;
+    }
+    std::string sortie, erreur;
+
+private:
+    // One poll of both outputs; false at the end of standard output.
+    bool lire(int ms) {
+        pollfd p[2] = {{sortie_, POLLIN, 0}, {erreur_, POLLIN, 0}};
+        if (::poll(p, 2, ms) <= 0) return true;
+        char bloc[65536];
+        if (p[1].revents & (POLLIN | POLLHUP)) {
+            ssize_t n = ::read(erreur_, bloc, sizeof bloc);
+            if (n > 0) erreur.append(bloc, static_cast<std::size_t>(n));
+        }
+        if (p[0].revents & (POLLIN | POLLHUP)) {
+            ssize_t n = ::read(sortie_, bloc, sizeof bloc);
+            if (n <= 0) return false;
+            sortie.append(bloc, static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+    pid_t pid_ = -1;
+    int entree_ = -1, sortie_ = -1, erreur_ = -1;
+};
+
+const std::string interrompu = " \n \n \t Calcul interrompu. \n";
+const std::string choix = "\n \n \n \t Quel est votre choix ? : ";
+
+}  // namespace
+
+TEST(Processus, CtrlCPendantUneFactorisationRameneLeMenu) {
+    // H(300): the numerator has 130 digits and factors far beyond reach.
+    Programme p;
+    p.ecrire("1 0 300 2 3 5 10 1 1\n");
+    ASSERT_TRUE(p.attendre("\n \n \t P = ", 60));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto t0 = Horloge::now();
+    p.signal(SIGINT);
+    ASSERT_TRUE(p.attendre(interrompu, 10));
+    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 3.0);
+    // The menu comes back and the dialogue goes on.
+    const std::size_t apres = p.sortie.find(interrompu) + interrompu.size();
+    EXPECT_EQ(p.sortie.compare(apres, 5, "\n____"), 0);
+    ASSERT_TRUE(p.attendre(choix, 10));
+    p.ecrire("3 0\n");
+    const int statut = p.attendreFin();
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1);
+    EXPECT_NE(p.sortie.find("LA PREMIERE PARTIE", apres), std::string::npos);
+}
+
+TEST(Processus, CtrlCPendantUneSommeExacteEtEncoreApres) {
+    // Level 3 with 2 * 10^8 terms, interrupted; then a small sum, whose
+    // factorisation extends the prime list again, and the same value as
+    // without the interruption.
+    Programme p;
+    p.ecrire("1 0 200000000 2 3 10 1000\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    p.signal(SIGINT);
+    ASSERT_TRUE(p.attendre(interrompu, 10));
+    ASSERT_TRUE(p.attendre(choix, 10));
+    p.ecrire("1 0 10 2 3 20 3 1 1 0 0 0\n");
+    const int statut = p.attendreFin();
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1);
+    EXPECT_NE(p.sortie.find("H(10) = P/Q  =  7381 / 2520 . "), std::string::npos);
+    EXPECT_NE(p.sortie.find("P =   (11)^2 X (61)"), std::string::npos);
+    EXPECT_NE(p.sortie.find("valeur approchee  =  2.9289682539682539683"), std::string::npos);
+}
+
+TEST(Processus, CtrlCAUneQuestionTermineLeProgramme) {
+    Programme p;
+    ASSERT_TRUE(p.attendre(choix, 10));
+    p.signal(SIGINT);
+    const int statut = p.attendreFin();
+    EXPECT_TRUE(WIFSIGNALED(statut) && WTERMSIG(statut) == SIGINT);
+}
+
+TEST(Processus, ProgresSurUnTerminalSeulement) {
+    // H(6 * 10^6) at level 3 takes more than a second: a progress line on a
+    // terminal, nothing on a pipe, and the same standard output either way.
+    const std::string reponses = "1 0 6000000 2 3 10 1000 0 0 0 0\n";
+    Programme terminal(true), tube(false);
+    terminal.ecrire(reponses);
+    tube.ecrire(reponses);
+    terminal.attendreFin();
+    tube.attendreFin();
+    EXPECT_NE(terminal.erreur.find("somme exacte"), std::string::npos) << terminal.erreur;
+    EXPECT_NE(terminal.erreur.find("\r"), std::string::npos);
+    EXPECT_NE(terminal.erreur.find("\033[K"), std::string::npos);
+    EXPECT_EQ(tube.erreur, "");
+    EXPECT_EQ(terminal.sortie, tube.sortie);
+}
+
+// The program's exit status when its standard output is a pipe nobody reads
+// (EPIPE) or is closed (EBADF), its input kept open: it must end at its first
+// write instead of reading on. -1 if it still runs after 20 s.
+int statutSortieFermee(bool tubeSansLecteur) {
+    int entree[2], sortie[2];
+    if (::pipe(entree) != 0 || ::pipe(sortie) != 0) return -2;
+    if (::write(entree[1], "3 3 3 3 3\n", 10) != 10) return -2;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(entree[0], 0);
+        if (tubeSansLecteur)
+            ::dup2(sortie[1], 1);
+        else
+            ::close(1);
+        for (int fd = 3; fd < 256; ++fd) ::close(fd);
+        ::execl(HARMONIQUES, HARMONIQUES, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(entree[0]);
+    ::close(sortie[0]);  // nobody reads
+    ::close(sortie[1]);
+    int statut = -1;
+    const auto fin = Horloge::now() + std::chrono::seconds(20);
+    while (Horloge::now() < fin) {
+        if (::waitpid(pid, &statut, WNOHANG) == pid) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        statut = -1;
+    }
+    if (statut == -1) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    ::close(entree[1]);
+    return statut;
+}
+
+TEST(Processus, SortieFermeeTermineAvecLeStatut1) {
+    for (bool tube : {true, false}) {
+        const int statut = statutSortieFermee(tube);
+        EXPECT_TRUE(statut >= 0 && WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << tube << " " << statut;
+    }
+}
