@@ -6,13 +6,13 @@
 #include "commun/constantes.h"
 #include "commun/decimal.h"
 #include "commun/ecriture_rr.h"
+#include "commun/suivi.h"
 #include "shell/console.h"
 #include "shell/lecteur.h"
 #include "sums/decomp.h"
 #include "sums/etape.h"
-#include "sums/parite.h"
 #include "sums/niveau3.h"
-#include "commun/suivi.h"
+#include "sums/parite.h"
 #include "sums/somme_approchee.h"
 
 namespace harmo {

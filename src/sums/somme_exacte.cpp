@@ -37,21 +37,19 @@ void ajouter(Fraction& a, const Fraction& b) {
     NTL::mul(a.Q, a.Q, b.Q);
 }
 
-namespace {
-
-const std::size_t tailleFeuille = 64;
-
-// Sum of 1/n for a few n, folded term after term on raw limbs: no allocation
-// per term. Two terms below 2^32 are first joined in one word, (n1 + n2)/(n1 n2).
-Fraction feuille(const std::uint64_t* n, std::size_t k) {
+Fraction feuille(const std::uint64_t* n, const std::uint64_t* c, std::size_t k) {
     mp_limb_t P[2 * tailleFeuille + 4], Q[2 * tailleFeuille + 4];
     mp_size_t sz = 1;
     P[0] = 0;
     Q[0] = 1;
     for (std::size_t t = 0; t < k;) {
-        mp_limb_t a = 1, b = n[t];
-        if (t + 1 < k && n[t] < (1ull << 32) && n[t + 1] < (1ull << 32)) {
-            a = n[t] + n[t + 1];
+        mp_limb_t a = c ? c[t] : 1, b = n[t];
+        // Two terms in one word: (c1 n2 + c2 n1) / (n1 n2) must fit in 64 bits.
+        const bool paire = t + 1 < k && (c ? n[t] < (1ull << 31) && n[t + 1] < (1ull << 31) && c[t] < (1ull << 32) &&
+                                                 c[t + 1] < (1ull << 32)
+                                           : n[t] < (1ull << 32) && n[t + 1] < (1ull << 32));
+        if (paire) {
+            a = c ? c[t] * n[t + 1] + c[t + 1] * n[t] : n[t] + n[t + 1];
             b = n[t] * n[t + 1];
             t += 2;
         } else {
@@ -77,13 +75,15 @@ Fraction feuille(const std::uint64_t* n, std::size_t k) {
     return f;
 }
 
+namespace {
+
 // Odd n in (A, B] for machine integers: the c odd numbers from `debut` on.
 // The two halves of a large sum go to two threads.
 Fraction impairs(std::uint64_t debut, std::uint64_t c, bool parallele = true) {
     if (c <= tailleFeuille) {
         std::uint64_t n[tailleFeuille];
         for (std::uint64_t t = 0; t < c; ++t) n[t] = debut + 2 * t;
-        return feuille(n, static_cast<std::size_t>(c));
+        return feuille(n, nullptr, static_cast<std::size_t>(c));
     }
     std::uint64_t moitie = c / 2;
     if (parallele && c >= (1u << 16) && nombreDeCoeurs() > 1) {
@@ -136,7 +136,7 @@ void SommeEnArbre::terme(const ZZ& n) {
 
 void SommeEnArbre::viderTampon() {
     if (tampon_.empty()) return;
-    empiler(feuille(tampon_.data(), tampon_.size()));
+    empiler(feuille(tampon_.data(), nullptr, tampon_.size()));
     tampon_.clear();
 }
 

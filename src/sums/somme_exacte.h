@@ -34,6 +34,14 @@ struct Fraction {
     ZZ Q{1};
 };
 
+// The number of terms of a leaf of the trees.
+constexpr std::size_t tailleFeuille = 64;
+
+// Sum of c_t / n_t for at most tailleFeuille terms (c = nullptr: all 1),
+// folded term after term on raw limbs, no allocation per term; two terms
+// whose (c1 n2 + c2 n1) / (n1 n2) fits in words are first joined.
+Fraction feuille(const std::uint64_t* n, const std::uint64_t* c, std::size_t k);
+
 // a = a + b without reduction: P = Pa*Qb + Pb*Qa, Q = Qa*Qb.
 void ajouter(Fraction& a, const Fraction& b);
 

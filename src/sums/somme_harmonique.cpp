@@ -80,45 +80,6 @@ private:
     u64 nombre_ = 0;
 };
 
-const std::size_t tailleFeuille = 64;
-
-// Sum of c_t / k_t for a few t, folded on raw limbs; two terms with
-// k < 2^31 and c < 2^32 first joined in one word: (c1 k2 + c2 k1) / (k1 k2).
-Fraction feuille(const u64* k, const u64* c, std::size_t n) {
-    mp_limb_t P[2 * tailleFeuille + 4], Q[2 * tailleFeuille + 4];
-    mp_size_t sz = 1;
-    P[0] = 0;
-    Q[0] = 1;
-    for (std::size_t t = 0; t < n;) {
-        mp_limb_t a = c[t], b = k[t];
-        if (t + 1 < n && k[t] < (1ull << 31) && k[t + 1] < (1ull << 31) && c[t] < (1ull << 32) &&
-            c[t + 1] < (1ull << 32)) {
-            a = c[t] * k[t + 1] + c[t + 1] * k[t];
-            b = k[t] * k[t + 1];
-            t += 2;
-        } else {
-            t += 1;
-        }
-        // P/Q + a/b = (P b + Q a) / (Q b)
-        mp_limb_t cp = mpn_mul_1(P, P, sz, b);
-        mp_limb_t ca = mpn_addmul_1(P, Q, sz, a);
-        unsigned __int128 haut = static_cast<unsigned __int128>(cp) + ca;
-        P[sz] = static_cast<mp_limb_t>(haut);
-        P[sz + 1] = static_cast<mp_limb_t>(haut >> 64);
-        Q[sz] = mpn_mul_1(Q, Q, sz, b);
-        Q[sz + 1] = 0;
-        sz += 2;
-        while (sz > 1 && P[sz - 1] == 0 && Q[sz - 1] == 0) --sz;
-    }
-    Fraction f;
-    mp_size_t sp = sz, sq = sz;
-    while (sp > 0 && P[sp - 1] == 0) --sp;
-    while (sq > 0 && Q[sq - 1] == 0) --sq;
-    NTL::ZZ_limbs_set(f.P, P, sp);
-    NTL::ZZ_limbs_set(f.Q, Q, sq);
-    return f;
-}
-
 // a = a + b; modulo 2^m (m > 0) once the numbers would pass m bits. With
 // deuxFils, the denominator's product is formed on a second thread.
 void joindre(Fraction& a, Fraction& b, long m, bool deuxFils) {
