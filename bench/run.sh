@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Benchmarks of the program, whole process from the first answer to the exit,
-# each beside a reference measured in the same run, runs alternated, the
-# median of three kept. Needs a Release build in build/, and for the
-# references the Debian packages libflint-dev and time.
+# each beside a reference measured in the same run (see bench/README.md).
+# Needs a Release build in build/, and for the references the Debian packages
+# libflint-dev, libpari-dev and time.
 #   bash bench/run.sh              everything
 #   bash bench/run.sh quick        without the largest cases
-# AVANT=<git revision> names the program "before" for items 4 and 5 (built
-# here from that revision; default: the last one before their rework).
+# AVANT=<git revision> names the program "before" (built here from that
+# revision; default: the last one before the reworks of the exact sums, of
+# items 4 and 5 and of level 2); LIMITE=<seconds> stops each factorisation.
 set -u
 cd "$(dirname "$0")/.."
 exe=$PWD/build/harmoniques
@@ -98,10 +99,15 @@ echo "== Factorisations of H(n)'s P and Q (level 3, reduced, factorised), whole 
 if gcc -O2 bench/pari_facteurs.c -o "$tmp/pari" -lpari 2>/dev/null; then
   liste="50 60 70 80 90 100 110 120 130 138"
   [ -z "$quick" ] && liste="$(seq 50 200)"
+  limite=${LIMITE:-300}  # seconds; a few numerators above 185 take PARI hours
   lents=""
   for n in $liste; do
-    p=$(temps "printf '%s' '1 0 $n 2 3 5 10 1 1 0 0 0' | $exe" "$tmp/a.out")
-    l=$("$tmp/pari" "$n" 0)
+    p=$(temps "printf '%s' '1 0 $n 2 3 5 10 1 1 0 0 0' | timeout $limite $exe" "$tmp/a.out")
+    l=$(timeout "$limite" "$tmp/pari" "$n" 0 || echo "$limite+")
+    if [ "${l%+}" != "$l" ]; then
+      echo "  n = $n: program $p s, PARI stopped at $limite s"
+      continue
+    fi
     if [ "$n" -le 138 ]; then
       awk -v p="$p" 'BEGIN { exit !(p >= 1) }' && lents="$lents n=$n:${p}s"
     else

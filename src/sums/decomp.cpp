@@ -89,18 +89,22 @@ int decomp(Etat& e, const char* quoi) {
     e.k = 0;
     e.nf = 0;
     e.i = 1;
+    const ZZ entier = e.S;
     if (!divisionsParEssais(e, false)) {
-        // What is left has only primes above the bound: PARI, apart.
+        // A prime factor above the bound is left: PARI, apart, on the whole
+        // number (its own trial division is as quick, and the same number
+        // takes the same path through its random curves every time).
         const std::string nom = quoi;
         try {
             Resultat r = calculerAPart([&](Canal& canal) {
                 progres("factorisation de " + nom + " : cofacteur de " + std::to_string(nombreDeChiffres(e.S)) + " chiffres");
-                const std::vector<FacteurPremier> f = factoriserParPari(e.S);
+                const std::vector<FacteurPremier> f = factoriserParPari(entier);
                 canal << static_cast<long>(f.size());
                 for (const FacteurPremier& x : f) canal << x.p << x.e;
             });
             long n = 0;
             r >> n;
+            e.nf = 0;
             for (long t = 0; t < n; ++t) {
                 ZZ p;
                 long exposant = 0;

@@ -1,8 +1,9 @@
 // The prime factorisation display: S as a product of prime powers.
 //
 // Trial division by the shared list of known primes (extended by Suiv) takes
-// out the small primes, below 4096; what is left goes to PARI
-// (sums/factorisation.h) in a child process, which Ctrl-C abandons. The text
+// out the small primes, below 4096; when a larger prime factor is left, the
+// number goes to PARI (sums/factorisation.h) in a child process, which
+// Ctrl-C abandons. The text
 // is the one that trial division alone would print, where it would finish:
 // the same factors in increasing order, the same exponents.
 #pragma once
