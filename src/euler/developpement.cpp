@@ -99,10 +99,15 @@ bool entiersDuTermeDArret(const RR& T, const RR& p4, long P, long& l3, long& p0)
         mpfr_sub(bas, bas, marge, MPFR_RNDD);
         mpfr_add(haut, haut, marge, MPFR_RNDU);
     };
+    // The floor of every value in [bas, haut], when it is the same integer.
+    auto partieEntiereCommune = [](const Mpfr& bas, const Mpfr& haut, long& resultat) {
+        if (!mpfr_fits_slong_p(bas, MPFR_RNDD) || !mpfr_fits_slong_p(haut, MPFR_RNDD)) return false;
+        resultat = mpfr_get_si(bas, MPFR_RNDD);
+        return resultat == mpfr_get_si(haut, MPFR_RNDD);
+    };
     elargir(l3lo, l3hi);
-    if (!mpfr_fits_slong_p(l3lo, MPFR_RNDD) || !mpfr_fits_slong_p(l3hi, MPFR_RNDD)) return false;
-    const long l3bas = mpfr_get_si(l3lo, MPFR_RNDD), l3haut = mpfr_get_si(l3hi, MPFR_RNDD);
-    if (l3bas != l3haut) return false;
+    long l3commun = 0, p0commun = 0;
+    if (!partieEntiereCommune(l3lo, l3hi, l3commun)) return false;
     // (l3R * LN10) / LN2 + p4.
     mpfr_mul(lo, l3lo, ln10, MPFR_RNDD);
     mpfr_mul(hi, l3hi, ln10, MPFR_RNDU);
@@ -111,11 +116,9 @@ bool entiersDuTermeDArret(const RR& T, const RR& p4, long P, long& l3, long& p0)
     mpfr_add(lo, lo, p4m, MPFR_RNDD);
     mpfr_add(hi, hi, p4m, MPFR_RNDU);
     elargir(lo, hi);
-    if (!mpfr_fits_slong_p(lo, MPFR_RNDD) || !mpfr_fits_slong_p(hi, MPFR_RNDD)) return false;
-    const long p0bas = mpfr_get_si(lo, MPFR_RNDD), p0haut = mpfr_get_si(hi, MPFR_RNDD);
-    if (p0bas != p0haut) return false;
-    l3 = l3bas;
-    p0 = p0bas;
+    if (!partieEntiereCommune(lo, hi, p0commun)) return false;
+    l3 = l3commun;
+    p0 = p0commun;
     return true;
 }
 
