@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,6 +58,10 @@ struct Fils {
 }  // namespace
 
 void Canal::ecrireTrame(char type, const void* donnees, std::size_t taille) {
+    if (tampon_) {
+        if (type == 'D') tampon_->append(static_cast<const char*>(donnees), taille);
+        return;
+    }
     char tete[9];
     tete[0] = type;
     const std::uint64_t t = taille;
@@ -126,12 +131,24 @@ Resultat& Resultat::operator>>(NTL::RR& x) {
     return *this;
 }
 
-Resultat calculerAPart(const std::function<void(Canal&)>& travail) {
+Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace) {
     avantCalculLong();
     verifierInterruption();
+    if (enPlace) {
+        std::string donnees;
+        Canal canal(donnees);
+        try {
+            travail(canal);
+        } catch (const std::bad_alloc&) {
+            throw EchecDuCalcul{};
+        }
+        verifierInterruption();  // an interrupt during the last step that checks none
+        return Resultat(std::move(donnees));
+    }
     int tube[2];
     if (::pipe(tube) != 0) throw EchecDuCalcul{};
     Fils fils;
+    const pid_t parent = ::getpid();
     fils.pid = ::fork();
     if (fils.pid < 0) {
         ::close(tube[0]);
@@ -143,6 +160,9 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail) {
         // The child: Ctrl-C is the parent's business; results and progress
         // go into the pipe.
         std::signal(SIGINT, SIG_IGN);
+        // Ended with the parent, however it ends (a closed terminal, a kill).
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(1);
         const int rien = ::open("/dev/null", O_WRONLY);  // the dialogue's output is the parent's alone
         if (rien >= 0) {
             ::dup2(rien, 1);

@@ -15,10 +15,12 @@
 
 namespace harmo {
 
-// The child's side: what it writes becomes the parent's Resultat.
+// The child's side: what it writes becomes the parent's Resultat. A Canal on
+// a string keeps the data frames in memory, for a computation run in place.
 class Canal {
 public:
     explicit Canal(int fd) : fd_(fd) {}
+    explicit Canal(std::string& tampon) : tampon_(&tampon) {}
     Canal& operator<<(long v);
     Canal& operator<<(const std::string& t);
     Canal& operator<<(const NTL::ZZ& z);
@@ -26,7 +28,8 @@ public:
     void ecrireTrame(char type, const void* donnees, std::size_t taille);
 
 private:
-    int fd_;
+    int fd_ = -1;
+    std::string* tampon_ = nullptr;
 };
 
 // The parent's side: the values in the order the child wrote them.
@@ -50,6 +53,9 @@ struct EchecDuCalcul {};
 // Runs travail in a child process and returns what it wrote. Throws
 // CalculInterrompu (commun/suivi.h) when an interrupt is requested meanwhile,
 // after the child has been killed; EchecDuCalcul when the child fails.
-Resultat calculerAPart(const std::function<void(Canal&)>& travail);
+// With enPlace, travail runs in this process instead, for work small enough
+// that its own interrupt checks answer within a fraction of a second: the
+// same results, without the cost of a process and of copying them back.
+Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace = false);
 
 }  // namespace harmo

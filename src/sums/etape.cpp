@@ -123,11 +123,13 @@ Taille tailleExacte(const Etape& t, long bitsAvant) {
     const double fixe = 3e7;                            // the program itself
     if (!t.kempner && 2 * t.N1 <= t.N) {
         r.octets = 12 * NTL::conv<double>(X) + fixe;
+        r.bits = 1.4427 * NTL::conv<double>(X);  // log2 e
         r.chiffres = X * 4343 / 10000 + 1;  // log10 lcm(1..X) is about X log10 e
         return r;
     }
     const NTL::ZZ bits = compterGardes(t).nombre * NTL::NumBits(t.N) + bitsAvant;
-    r.octets = 2 * NTL::conv<double>(bits) + fixe;
+    r.bits = NTL::conv<double>(bits);
+    r.octets = 2 * r.bits + fixe;
     if (!t.kempner) r.octets += 12 * NTL::conv<double>(X);  // the lowest terms need the lcm
     r.chiffres = bits * 30103 / 100000 + 1;
     return r;

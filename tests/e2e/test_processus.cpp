@@ -11,8 +11,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -66,6 +70,7 @@ public:
         entree_ = -1;
     }
     void signal(int s) { ::kill(pid_, s); }
+    pid_t pid() const { return pid_; }
     // Reads until the output holds texte (true) or the delay passes.
     bool attendre(const std::string& texte, double secondes) {
         const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
@@ -116,7 +121,52 @@ private:
 const std::string interrompu = " \n \n \t Calcul interrompu. \n";
 const std::string choix = "\n \n \n \t Quel est votre choix ? : ";
 
+// The state letter and the parent of a process in /proc ('\0' when it is gone).
+char etatDe(pid_t pid, pid_t* parent = nullptr) {
+    std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
+    std::string ligne;
+    if (!std::getline(f, ligne)) return '\0';
+    std::istringstream reste(ligne.substr(ligne.rfind(')') + 2));
+    char etat = '\0';
+    long pere = 0;
+    reste >> etat >> pere;
+    if (parent) *parent = static_cast<pid_t>(pere);
+    return etat;
+}
+
+std::vector<pid_t> enfantsDe(pid_t pere) {
+    std::vector<pid_t> r;
+    DIR* d = ::opendir("/proc");
+    while (dirent* e = d ? ::readdir(d) : nullptr) {
+        const pid_t pid = static_cast<pid_t>(std::atol(e->d_name));
+        pid_t p = 0;
+        if (pid > 0 && etatDe(pid, &p) != '\0' && p == pere) r.push_back(pid);
+    }
+    if (d) ::closedir(d);
+    return r;
+}
+
 }  // namespace
+
+TEST(Processus, LeCalculDUnFilsSArreteAvecLeProgramme) {
+    // A factorisation beyond reach runs in a child; the program killed, the
+    // child must not go on for hours.
+    Programme p;
+    p.ecrire("1 0 300 2 3 5 10 1 1\n");
+    ASSERT_TRUE(p.attendre("\n \n \t P = ", 60));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::vector<pid_t> fils = enfantsDe(p.pid());
+    ASSERT_EQ(fils.size(), 1u);
+    p.signal(SIGKILL);
+    p.attendreFin();
+    const auto fin = Horloge::now() + std::chrono::seconds(5);
+    char etat = etatDe(fils[0]);
+    while (etat != '\0' && etat != 'Z' && Horloge::now() < fin) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        etat = etatDe(fils[0]);
+    }
+    EXPECT_TRUE(etat == '\0' || etat == 'Z') << etat;
+}
 
 TEST(Processus, CtrlCPendantUneFactorisationRameneLeMenu) {
     // H(300): the numerator has 130 digits and factors far beyond reach.

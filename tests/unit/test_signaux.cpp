@@ -2,6 +2,7 @@
 // computation raises the flag and the process goes on; a second one, before
 // the first has been taken, ends it as the system would; so does one while
 // the program waits for an answer.
+#include "commun/enfant.h"
 #include "commun/pont_mpfr.h"
 #include "commun/suivi.h"
 #include "euler/constante.h"
@@ -126,4 +127,33 @@ TEST(Signaux, CalculsInterrompusEnCours) {
         Mpfr x(565000);
         replierPasAPas(x, chiffresE, nChiffresE);
     }));
+}
+
+// A computation gives the same results in this process and in a child; in
+// this process, an interrupt raised during its last step is still honoured.
+TEST(Signaux, CalculEnPlaceCommeDansUnFils) {
+    interruptionTraitee();
+    const NTL::ZZ grand = NTL::power_ZZ(3, 100000) - 1;
+    auto travail = [&](Canal& canal) {
+        NTL::RR x;
+        NTL::conv(x, 1.5);
+        canal << grand << -grand << 42L << std::string("texte") << x;
+    };
+    for (bool enPlace : {false, true}) {
+        Resultat r = calculerAPart(travail, enPlace);
+        NTL::ZZ a, b;
+        long n = 0;
+        std::string texte;
+        NTL::RR x;
+        r >> a >> b >> n >> texte >> x;
+        EXPECT_EQ(a, grand);
+        EXPECT_EQ(b, -grand);
+        EXPECT_EQ(n, 42);
+        EXPECT_EQ(texte, "texte");
+        EXPECT_EQ(x, NTL::RR(1.5));
+    }
+    EXPECT_THROW(calculerAPart([](Canal&) { interruptionDemandee.store(1); }, true), CalculInterrompu);
+    interruptionTraitee();
+    EXPECT_THROW(calculerAPart([](Canal&) { throw std::bad_alloc(); }, true), EchecDuCalcul);
+    EXPECT_THROW(calculerAPart([](Canal&) { throw std::bad_alloc(); }), EchecDuCalcul);
 }
