@@ -89,15 +89,17 @@ int calcul(Etat& e) {
 
         // The sums that the memory can hold (12 bytes per denominator).
         const double limite = termesMaximaux(e.parite, 0.8 * memoireDisponible());
-        bool hors = termesEstimes(e.P2, e.Q2, e.parite) > limite;
+        const double termes = termesEstimes(e.P2, e.Q2, e.parite);
+        bool hors = termes > limite;
         if (!hors) {
             try {
-                // Apart, so that Ctrl-C can abandon it at once.
+                // Apart, so that Ctrl-C can abandon it at once; in place up to
+                // H(2 * 10^6), a few tenths of a second whose loops answer it.
                 Resultat res = calculerAPart([&](Canal& canal) {
                     Reconnaissance r = reconnaissanceRapide(e.P2, e.Q2, e.parite);
                     canal << static_cast<long>(r.harmonique) << r.i << r.N << r.Pr << r.Qr << r.Ph << r.Qh;
                     for (const std::string& t : enDecimal({&r.Pr, &r.Qr, &r.Ph, &r.Qh})) canal << t;
-                });
+                }, termes <= 2e6);
                 long harmonique = 0;
                 std::vector<std::string> textes(4);
                 res >> harmonique >> e.i >> e.N >> e.P >> e.Q >> e.P3 >> e.Q3;
