@@ -42,12 +42,10 @@ std::vector<std::string> enDecimal(const std::vector<const NTL::ZZ*>& v) {
 }
 
 NTL::ZZ depuisDecimal(const std::string& chiffres) {
-    mpz_t v;
-    mpz_init(v);
+    Mpz v;
     mpz_set_str(v, chiffres.c_str(), 10);
     NTL::ZZ r;
     versZZ(r, v);
-    mpz_clear(v);
     return r;
 }
 

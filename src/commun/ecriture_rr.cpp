@@ -1,6 +1,6 @@
 #include "commun/ecriture_rr.h"
 
-#include "commun/pont_gmp.h"
+#include "commun/decimal.h"
 
 #include <mpfr.h>
 
@@ -70,10 +70,8 @@ std::string enTexte(const NTL::RR& a) {
     NTL::ZZ B;
     NTL::conv(B, b);
 
-    VueMpz vue(B);
-    std::string chiffres(mpz_sizeinbase(vue, 10) + 2, '\0');
-    mpz_get_str(chiffres.data(), 10, vue);
-    long len = static_cast<long>(std::char_traits<char>::length(chiffres.c_str()));
+    std::string chiffres = enDecimal(B);  // B > 0
+    long len = static_cast<long>(chiffres.size());
     long i = len - 1;
     while (chiffres[i] == '0') i--;
     k += len - 1 - i;

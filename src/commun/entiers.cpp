@@ -5,19 +5,15 @@
 namespace harmo {
 
 void diviserExactement(NTL::ZZ& r, const NTL::ZZ& a, const NTL::ZZ& b) {
-    mpz_t q;
-    mpz_init(q);
+    Mpz q;
     mpz_divexact(q, VueMpz(a), VueMpz(b));
     versZZ(r, q);
-    mpz_clear(q);
 }
 
 void pgcd(NTL::ZZ& r, const NTL::ZZ& a, const NTL::ZZ& b) {
-    mpz_t g;
-    mpz_init(g);
+    Mpz g;
     mpz_gcd(g, VueMpz(a), VueMpz(b));
     versZZ(r, g);
-    mpz_clear(g);
 }
 
 NTL::ZZ reduire(NTL::ZZ& P, NTL::ZZ& Q) {

@@ -18,6 +18,20 @@ private:
     mpz_t v_;
 };
 
+// An mpz_t that frees itself, for GMP's results on their way to a ZZ.
+class Mpz {
+public:
+    Mpz() { mpz_init(v_); }
+    ~Mpz() { mpz_clear(v_); }
+    Mpz(const Mpz&) = delete;
+    Mpz& operator=(const Mpz&) = delete;
+    operator mpz_ptr() { return v_; }
+    operator mpz_srcptr() const { return v_; }
+
+private:
+    mpz_t v_;
+};
+
 // r = v.
 void versZZ(NTL::ZZ& r, mpz_srcptr v);
 

@@ -35,12 +35,10 @@ void versRR(NTL::RR& r, mpfr_srcptr m) {
         NTL::clear(r);
         return;
     }
-    mpz_t z;
-    mpz_init(z);
-    mpfr_exp_t e = mpfr_get_z_2exp(z, m);
+    Mpz z;
+    const mpfr_exp_t e = mpfr_get_z_2exp(z, m);
     NTL::ZZ mant;
     versZZ(mant, z);
-    mpz_clear(z);
     NTL::MakeRRPrec(r, mant, static_cast<long>(e), std::max<long>(NTL::NumBits(mant), 1));
 }
 

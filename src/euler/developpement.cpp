@@ -74,17 +74,21 @@ bool entiersDuTermeDArret(const RR& T, const RR& p4, long P, long& l3, long& p0)
     mpfr_abs(t, t, MPFR_RNDN);
     mpfr_set_d(ln2, LN2, MPFR_RNDN);
     mpfr_set_d(ln10, LN10, MPFR_RNDN);
+    // [bas, haut] = [de, a] op c, op increasing in its first argument (c > 0
+    // for a product or a quotient), rounded outwards.
+    using Operation = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_srcptr, mpfr_rnd_t);
+    auto appliquer = [](Operation op, Mpfr& bas, Mpfr& haut, const Mpfr& de, const Mpfr& a, const Mpfr& c) {
+        op(bas, de, c, MPFR_RNDD);
+        op(haut, a, c, MPFR_RNDU);
+    };
     // -log|T| / LN2 * LN2 / LN10: each step increasing in its argument.
     mpfr_log(hi, t, MPFR_RNDU);
     mpfr_log(lo, t, MPFR_RNDD);
     mpfr_neg(l3lo, hi, MPFR_RNDD);
     mpfr_neg(l3hi, lo, MPFR_RNDU);
-    mpfr_div(l3lo, l3lo, ln2, MPFR_RNDD);
-    mpfr_div(l3hi, l3hi, ln2, MPFR_RNDU);
-    mpfr_mul(l3lo, l3lo, ln2, MPFR_RNDD);
-    mpfr_mul(l3hi, l3hi, ln2, MPFR_RNDU);
-    mpfr_div(l3lo, l3lo, ln10, MPFR_RNDD);
-    mpfr_div(l3hi, l3hi, ln10, MPFR_RNDU);
+    appliquer(mpfr_div, l3lo, l3hi, l3lo, l3hi, ln2);
+    appliquer(mpfr_mul, l3lo, l3hi, l3lo, l3hi, ln2);
+    appliquer(mpfr_div, l3lo, l3hi, l3lo, l3hi, ln10);
     // Widened by 2^-480 (|value| + |p4| + 1) on each side.
     Mpfr p4m(1);
     versMpfrExact(p4m, p4);
@@ -109,12 +113,9 @@ bool entiersDuTermeDArret(const RR& T, const RR& p4, long P, long& l3, long& p0)
     long l3commun = 0, p0commun = 0;
     if (!partieEntiereCommune(l3lo, l3hi, l3commun)) return false;
     // (l3R * LN10) / LN2 + p4.
-    mpfr_mul(lo, l3lo, ln10, MPFR_RNDD);
-    mpfr_mul(hi, l3hi, ln10, MPFR_RNDU);
-    mpfr_div(lo, lo, ln2, MPFR_RNDD);
-    mpfr_div(hi, hi, ln2, MPFR_RNDU);
-    mpfr_add(lo, lo, p4m, MPFR_RNDD);
-    mpfr_add(hi, hi, p4m, MPFR_RNDU);
+    appliquer(mpfr_mul, lo, hi, l3lo, l3hi, ln10);
+    appliquer(mpfr_div, lo, hi, lo, hi, ln2);
+    appliquer(mpfr_add, lo, hi, lo, hi, p4m);
     elargir(lo, hi);
     if (!partieEntiereCommune(lo, hi, p0commun)) return false;
     l3 = l3commun;

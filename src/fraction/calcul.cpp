@@ -87,8 +87,8 @@ int calcul(Etat& e) {
         e.P2 = e.P;
         e.Q2 = e.Q;
 
-        // The sums that the memory can hold (12 bytes per denominator).
-        const double limite = termesMaximaux(e.parite, 0.8 * memoireDisponible());
+        // The sums that the memory can hold.
+        const double limite = termesMaximaux(e.parite, memoireUtilisable());
         const double termes = termesEstimes(e.P2, e.Q2, e.parite);
         bool hors = termes > limite;
         if (!hors) {

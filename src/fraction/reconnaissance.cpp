@@ -1,5 +1,6 @@
 #include "fraction/reconnaissance.h"
 
+#include "commun/memoire.h"
 #include "commun/pont_gmp.h"
 #include "sums/parite.h"
 #include "sums/reduction.h"
@@ -55,7 +56,7 @@ double termesEstimes(const ZZ& P, const ZZ& Q, long parite) {
 }
 
 double termesMaximaux(long parite, double octets) {
-    const double borne = std::max(0.0, (octets - 3e7) / 12);  // the largest bound of the lcm
+    const double borne = std::max(0.0, (octets - octetsDuProgramme) / octetsParUniteDeLaBorne);  // of the lcm
     // m-th candidate: m (bound m), 2m - 1 (bound 2m - 1), 2m (bound m).
     return std::floor(parite == impaire ? (borne + 1) / 2 : borne);
 }

@@ -26,9 +26,8 @@ Reconnaissance reconnaissanceRapide(const ZZ& P, const ZZ& Q, long parite);
 // x = P/Q (x at least the first term); a huge value when x is far out.
 double termesEstimes(const ZZ& P, const ZZ& Q, long parite);
 
-// The most terms whose exact sum fits in the given bytes: the sum in lowest
-// terms up to the m-th candidate takes about 12 bytes per unit of its bound
-// (N, or N/2 for the even candidates) and 30 MB besides (measured).
+// The most terms whose exact sum fits in the given bytes (the memory model of
+// sums/somme_harmonique.h).
 double termesMaximaux(long parite, double octets);
 
 }  // namespace harmo

@@ -2,6 +2,7 @@
 
 #include "commun/coeurs.h"
 #include "commun/constantes.h"
+#include "commun/memoire.h"
 #include "commun/pont_gmp.h"
 #include "commun/pont_mpfr.h"
 #include "commun/suivi.h"
@@ -120,17 +121,16 @@ Fraction sommeExacte(const Etape& t) {
 Taille tailleExacte(const Etape& t, long bitsAvant) {
     Taille r;
     const NTL::ZZ X = t.parite == paire ? t.N / 2 : t.N;  // the bound of the lcm
-    const double fixe = 3e7;                            // the program itself
     if (!t.kempner && 2 * t.N1 <= t.N) {
-        r.octets = 12 * NTL::conv<double>(X) + fixe;
+        r.octets = octetsParUniteDeLaBorne * NTL::conv<double>(X) + octetsDuProgramme;
         r.bits = 1.4427 * NTL::conv<double>(X);  // log2 e
         r.chiffres = X * 4343 / 10000 + 1;  // log10 lcm(1..X) is about X log10 e
         return r;
     }
     const NTL::ZZ bits = compterGardes(t).nombre * NTL::NumBits(t.N) + bitsAvant;
     r.bits = NTL::conv<double>(bits);
-    r.octets = 2 * r.bits + fixe;
-    if (!t.kempner) r.octets += 12 * NTL::conv<double>(X);  // the lowest terms need the lcm
+    r.octets = 2 * r.bits + octetsDuProgramme;
+    if (!t.kempner) r.octets += octetsParUniteDeLaBorne * NTL::conv<double>(X);  // the lowest terms need the lcm
     r.chiffres = bits * 30103 / 100000 + 1;
     return r;
 }

@@ -217,8 +217,7 @@ void unCalcul(Etat& e) {
         demander(e, casOuiNon, "\n \n \n \t Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : ");
         e.nsuiv = e.valeur2;
         if (e.nsuiv != 1) break;
-        e.N1 = e.N;
-        e.M1 = e.M;
+        e.M1 = e.M;  // N1 = N since the stage
         do {
             demanderN(e, true);
         } while (e.N <= e.N1);

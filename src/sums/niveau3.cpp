@@ -9,9 +9,6 @@
 namespace harmo {
 
 namespace {
-// The share of the available memory that a computation may take.
-const double partDeLaMemoire = 0.8;
-
 // Fractions up to this size are computed in this process: every loop checks
 // for an interrupt, and the steps that cannot (the top products, the gcd,
 // the decimal texts) take a few tenths of a second at most there (0.53 s in
@@ -22,7 +19,7 @@ const double bitsEnPlace = 12e6;
 
 void sommeExacteAPart(const Etape& t, Fraction& total, bool& reduite, NTL::RR& res, long p) {
     const Taille taille = tailleExacte(t, NTL::NumBits(total.P) + NTL::NumBits(total.Q));
-    if (taille.octets > partDeLaMemoire * memoireDisponible()) throw SommeTropGrande{taille.chiffres};
+    if (taille.octets > memoireUtilisable()) throw SommeTropGrande{taille.chiffres};
     try {
         Resultat r = calculerAPart([&](Canal& canal) {
             bool red = false;

@@ -1,6 +1,7 @@
 // Level 3 of menu item 1: the exact sum of a stage and the lowest terms of
-// the whole sum, each computed in a child process (commun/enfant.h), which
-// Ctrl-C abandons at once, after a check that it fits in memory.
+// the whole sum, after a check that they fit in memory; large ones in a child
+// process (commun/enfant.h), which Ctrl-C abandons at once, small ones in
+// place, where their loops answer it.
 #pragma once
 
 #include "sums/etape.h"

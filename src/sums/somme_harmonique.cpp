@@ -90,18 +90,16 @@ void joindre(Fraction& a, Fraction& b, long m, bool deuxFils) {
         NTL::trunc(b.Q, b.Q, m);
     }
     ZZ t, q;
-    if (deuxFils && NTL::NumBits(a.Q) > (1L << 18)) {
-        auto denominateur = std::async(std::launch::async, [&] { NTL::mul(q, a.Q, b.Q); });
-        NTL::mul(t, b.P, a.Q);
-        NTL::mul(a.P, a.P, b.Q);
-        NTL::add(a.P, a.P, t);
+    std::future<void> denominateur;  // a.Q and b.Q are only read until the swap
+    if (deuxFils && NTL::NumBits(a.Q) > (1L << 18))
+        denominateur = std::async(std::launch::async, [&] { NTL::mul(q, a.Q, b.Q); });
+    NTL::mul(t, b.P, a.Q);
+    NTL::mul(a.P, a.P, b.Q);
+    NTL::add(a.P, a.P, t);
+    if (denominateur.valid())
         denominateur.get();
-    } else {
-        NTL::mul(t, b.P, a.Q);
-        NTL::mul(a.P, a.P, b.Q);
-        NTL::add(a.P, a.P, t);
+    else
         NTL::mul(q, a.Q, b.Q);
-    }
     a.Q.swap(q);
     if (m > 0 && NTL::NumBits(a.Q) > m) {
         NTL::trunc(a.P, a.P, m);

@@ -30,6 +30,11 @@
 
 namespace harmo {
 
+// Memory of the sum in lowest terms up to N (sieve, tree, decimal texts),
+// measured: 12 bytes per unit of the bound of the lcm (N, or N/2 for the even
+// terms), besides the program.
+constexpr double octetsParUniteDeLaBorne = 12;
+
 // Sum of 1/n over the candidates n of the parity (sums/parite.h) with
 // A < n <= B: every n, the odd ones, or the even ones as half the sum of
 // 1/k over A/2 < k <= B/2. Unreduced; its pair is not the product of the
