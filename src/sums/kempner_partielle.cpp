@@ -28,6 +28,17 @@ struct Transition {
 
 bool KempnerPartielle::permis(int d) const { return dernierChiffrePermis(d, parite_); }
 
+// The state after the digits, read from the first (L_, the sequence seen,
+// absorbs).
+int KempnerPartielle::etatDe(std::string_view chiffres) const {
+    int s = 0;
+    for (char c : chiffres) {
+        if (s == L_) break;
+        s = etat(s, c - '0');
+    }
+    return s;
+}
+
 KempnerPartielle::KempnerPartielle(const std::vector<long>& sequence, long parite, long chiffresMax, long prec)
     : L_(static_cast<int>(sequence.size())), parite_(parite), kmax_(std::max<long>(chiffresMax - chiffresPrefixe, 1)),
       prec_(prec), J_(largeurDe(prec) - 2), transition_(automateDeSequence(sequence)),
@@ -118,9 +129,7 @@ void KempnerPartielle::prefixes(VecteurArb& Z, long jusqua) {
     Arb inverse, puissance;
     for (long a = debutPrefixes; a < jusqua; ++a) {
         if (a % 1000 == 0) verifierInterruption();
-        const std::string t = std::to_string(a);
-        int s = 0;
-        for (char c : t) s = s == L_ ? L_ : etat(s, c - '0');
+        const int s = etatDe(std::to_string(a));
         if (s == L_) continue;
         arb_set_ui(inverse, static_cast<unsigned long>(a));
         arb_inv(inverse, inverse, prec_);
@@ -140,10 +149,7 @@ void KempnerPartielle::sommeDirecte(arb_t res, long jusqua) {
     Arb t;
     for (long n = 1; n <= jusqua; ++n) {
         if (!permis(static_cast<int>(n % 10))) continue;
-        const std::string chiffres = std::to_string(n);
-        int s = 0;
-        for (char c : chiffres) s = s == L_ ? L_ : etat(s, c - '0');
-        if (s == L_) continue;
+        if (etatDe(std::to_string(n)) == L_) continue;
         arb_set_ui(t, static_cast<unsigned long>(n));
         arb_inv(t, t, prec_);
         arb_add(res, res, t, prec_);
@@ -200,8 +206,7 @@ void KempnerPartielle::somme(arb_t res, const NTL::ZZ& X) {
     }
 
     // Along X's digits: the prefix so far, then one block per smaller digit.
-    int s = 0;
-    for (long i = 0; i < chiffresPrefixe; ++i) s = s == L_ ? L_ : etat(s, chiffres[i] - '0');
+    int s = etatDe(std::string_view(chiffres).substr(0, chiffresPrefixe));
     Fmpz prefixe, a;
     Arb inverse;
     fmpz_set_ui(prefixe, static_cast<unsigned long>(tete));

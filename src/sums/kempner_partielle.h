@@ -41,6 +41,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 #include <vector>
 
 namespace harmo {
@@ -61,6 +62,7 @@ public:
 
 private:
     int etat(int s, int d) const { return transition_[s][d]; }
+    int etatDe(std::string_view chiffres) const;
     long precision(long j) const { return std::max<long>(prec_ - static_cast<long>(9.9 * j) + 30, 64); }
     bool permis(int d) const;
     arb_ptr nu(long k, int s) { return moments_ + ((k * L_ + s) * (J_ + 2)); }
