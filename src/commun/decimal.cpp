@@ -35,7 +35,7 @@ std::vector<std::string> enDecimal(const std::vector<const NTL::ZZ*>& v) {
         for (std::size_t k; (k = suivant++) < ordre.size();) textes[ordre[k]] = enDecimal(*v[ordre[k]]);
     };
     std::vector<std::future<void>> autres;
-    for (unsigned c = 1; c < nombreDeCoeurs(); ++c) autres.push_back(std::async(std::launch::async, travail));
+    for (unsigned c = 1; c < nombreDeCoeurs(); ++c) autres.push_back(enParallele(travail));
     travail();
     for (auto& a : autres) a.get();
     return textes;

@@ -3,6 +3,8 @@
 #include "commun/suivi.h"
 
 #include <NTL/ZZ_limbs.h>
+#include <flint/flint.h>
+#include <gmp.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,6 +14,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <algorithm>
 #include <new>
@@ -55,6 +58,40 @@ struct Fils {
     }
 };
 
+std::string raisonSysteme(const char* quoi, int erreur) { return std::string(quoi) + " (" + std::strerror(erreur) + ")"; }
+
+// In the child, an allocation that GMP or FLINT cannot satisfy ends the child
+// with a failure for memory, instead of the library's abort.
+void memoireEpuisee() {
+    if (canalDuFils >= 0) Canal(canalDuFils).ecrireTrame('E', "memoire", 7);
+    ::_exit(1);
+}
+void* allouer(std::size_t n) {
+    void* p = std::malloc(n);
+    if (!p && n) memoireEpuisee();
+    return p;
+}
+void* reallouerGmp(void* p, std::size_t, std::size_t n) {
+    void* q = std::realloc(p, n);
+    if (!q && n) memoireEpuisee();
+    return q;
+}
+void* reallouer(void* p, std::size_t n) {
+    void* q = std::realloc(p, n);
+    if (!q && n) memoireEpuisee();
+    return q;
+}
+void* allouerZero(std::size_t n, std::size_t t) {
+    void* p = std::calloc(n, t);
+    if (!p && n && t) memoireEpuisee();
+    return p;
+}
+void libererGmp(void* p, std::size_t) { std::free(p); }
+void memoireSurveillee() {
+    mp_set_memory_functions(allouer, reallouerGmp, libererGmp);
+    __flint_set_memory_functions(allouer, allouerZero, reallouer, std::free);
+}
+
 }  // namespace
 
 void Canal::ecrireTrame(char type, const void* donnees, std::size_t taille) {
@@ -94,7 +131,7 @@ Canal& Canal::operator<<(const NTL::RR& x) {
 }
 
 void Resultat::lire(void* p, std::size_t n) {
-    if (pos_ + n > d_.size()) throw EchecDuCalcul{};
+    if (pos_ + n > d_.size()) throw EchecDuCalcul{false, "resultat incomplet"};
     std::memcpy(p, d_.data() + pos_, n);
     pos_ += n;
 }
@@ -107,7 +144,7 @@ Resultat& Resultat::operator>>(long& v) {
 Resultat& Resultat::operator>>(std::string& t) {
     std::uint64_t n;
     lire(&n, 8);
-    if (pos_ + n > d_.size()) throw EchecDuCalcul{};
+    if (pos_ + n > d_.size()) throw EchecDuCalcul{false, "resultat incomplet"};
     t.assign(d_, pos_, n);
     pos_ += n;
     return *this;
@@ -116,7 +153,7 @@ Resultat& Resultat::operator>>(std::string& t) {
 Resultat& Resultat::operator>>(NTL::ZZ& z) {
     long signe, n;
     *this >> signe >> n;
-    if (n < 0 || pos_ + static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t) > d_.size()) throw EchecDuCalcul{};
+    if (n < 0 || pos_ + static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t) > d_.size()) throw EchecDuCalcul{false, "resultat incomplet"};
     NTL::ZZ_limbs_set(z, reinterpret_cast<const NTL::ZZ_limb_t*>(d_.data() + pos_), n);
     pos_ += static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t);
     if (signe < 0) NTL::negate(z, z);
@@ -146,15 +183,16 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
         return Resultat(std::move(donnees));
     }
     int tube[2];
-    if (::pipe(tube) != 0) throw EchecDuCalcul{};
+    if (::pipe(tube) != 0) throw EchecDuCalcul{false, raisonSysteme("impossible d'ouvrir un tube", errno)};
     Fils fils;
     const pid_t parent = ::getpid();
     fils.pid = ::fork();
     if (fils.pid < 0) {
+        const int erreur = errno;
         ::close(tube[0]);
         ::close(tube[1]);
         fils.pid = -1;
-        throw EchecDuCalcul{};
+        throw EchecDuCalcul{erreur == ENOMEM, raisonSysteme("impossible de creer un processus", erreur)};
     }
     if (fils.pid == 0) {
         // The child: Ctrl-C is the parent's business; results and progress
@@ -171,6 +209,7 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
         }
         ::close(tube[0]);
         canalDuFils = tube[1];
+        memoireSurveillee();
         installerPuits(progresVersLePere);
         installerAvantCalculLong(nullptr);
         Canal canal(tube[1]);
@@ -180,6 +219,9 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
             ::_exit(0);
         } catch (const std::bad_alloc&) {
             canal.ecrireTrame('E', "memoire", 7);
+        } catch (const std::exception& x) {
+            const std::string quoi = x.what();
+            canal.ecrireTrame('E', quoi.data(), quoi.size());
         } catch (...) {
             canal.ecrireTrame('E', "echec", 5);
         }
@@ -202,12 +244,13 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
         else if (type == 'E')
             echec = true;
     };
+    // The text of an 'E' frame is its reason.
     char bloc[1 << 16];
     for (;;) {
         if (interruptionDemandee.load()) throw CalculInterrompu{};  // ~Fils kills and reaps the child
         pollfd p{fils.fd, POLLIN, 0};
         const int r = ::poll(&p, 1, 100);
-        if (r < 0 && errno != EINTR) throw EchecDuCalcul{};
+        if (r < 0 && errno != EINTR) throw EchecDuCalcul{false, raisonSysteme("lecture du calcul impossible", errno)};
         if (r <= 0) continue;
         const ssize_t lus = ::read(fils.fd, bloc, sizeof bloc);
         if (lus < 0 && errno == EINTR) continue;
@@ -247,7 +290,15 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
     }
     fils.pid = -1;
     if (interruptionDemandee.load()) throw CalculInterrompu{};
-    if (!fini || echec || !WIFEXITED(statut) || WEXITSTATUS(statut) != 0) throw EchecDuCalcul{};
+    if (echec) throw EchecDuCalcul{texte == "memoire", texte == "memoire" ? texte : "echec du calcul (" + texte + ")"};
+    if (WIFSIGNALED(statut)) {
+        // SIGKILL from outside: the kernel's answer to a machine out of memory.
+        const int s = WTERMSIG(statut);
+        if (s == SIGKILL) throw EchecDuCalcul{true, "memoire"};
+        throw EchecDuCalcul{false, "le calcul s'est arrete sur le signal " + std::to_string(s) + " (" + ::strsignal(s) + ")"};
+    }
+    if (!fini || !WIFEXITED(statut) || WEXITSTATUS(statut) != 0)
+        throw EchecDuCalcul{false, "le calcul s'est arrete sans resultat (statut " + std::to_string(WEXITSTATUS(statut)) + ")"};
     return Resultat(std::move(donnees));
 }
 

@@ -47,8 +47,12 @@ private:
     std::size_t pos_ = 0;
 };
 
-// The child could not finish: memory exhausted, or a failure of its own.
-struct EchecDuCalcul {};
+// The computation could not finish: memory exhausted (memoire), or a failure
+// of the system or of the child, told in a few words (raison).
+struct EchecDuCalcul {
+    bool memoire = true;
+    std::string raison;
+};
 
 // Runs travail in a child process and returns what it wrote. Throws
 // CalculInterrompu (commun/suivi.h) when an interrupt is requested meanwhile,

@@ -7,6 +7,7 @@
 #include "fraction/reconnaissance.h"
 #include "sums/parite.h"
 #include "shell/console.h"
+#include "shell/echec.h"
 #include "shell/lecteur.h"
 
 namespace harmo {
@@ -113,8 +114,12 @@ int calcul(Etat& e) {
                 } else {
                     resultatNonHarmonique(e, textes);
                 }
-            } catch (const EchecDuCalcul&) {
-                hors = true;
+            } catch (const EchecDuCalcul& echec) {
+                if (!echec.memoire) {
+                    direCalculImpossible(con, echec.raison);
+                } else {
+                    hors = true;
+                }
             }
         }
         if (hors)

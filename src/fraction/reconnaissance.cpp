@@ -56,7 +56,7 @@ double termesEstimes(const ZZ& P, const ZZ& Q, long parite) {
 }
 
 double termesMaximaux(long parite, double octets) {
-    const double borne = std::max(0.0, (octets - octetsDuProgramme) / octetsParUniteDeLaBorne);  // of the lcm
+    const double borne = std::max(0.0, octets / octetsParUniteDeLaBorne);  // of the lcm
     // m-th candidate: m (bound m), 2m - 1 (bound 2m - 1), 2m (bound m).
     return std::floor(parite == impaire ? (borne + 1) / 2 : borne);
 }

@@ -2,6 +2,7 @@
 
 #include "shell/console.h"
 #include "commun/decimal.h"
+#include "commun/suivi.h"
 
 namespace harmo {
 
@@ -107,6 +108,10 @@ bool decimalValide(Etat& e) {
 }  // namespace
 
 int controle(Etat& e, int cas, const std::string& chaine) {
+    // An interrupt request that came during the computation before this
+    // question, after its last check: the computation's results go, the
+    // menu comes back.
+    verifierInterruption();
     Console& con = e.con;
     con.allerALaFin();
     e.refaire = 1;

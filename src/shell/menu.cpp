@@ -3,6 +3,8 @@
 #include "euler/euler.h"
 #include "fraction/calcul.h"
 #include "shell/console.h"
+#include "shell/echec.h"
+#include "commun/enfant.h"
 #include "shell/lecteur.h"
 #include "shell/signaux.h"
 #include "commun/suivi.h"
@@ -75,12 +77,12 @@ void explications(Etat& e) {
 int menu(Etat& e) {
     for (;;) {
         if (e.choix == 0) return 1;
-        if (e.refaire1 == 0) {
-            for (const char* t : banniere) e.con << t;
-            demander(e, casMenu, "\n \n \n \t Quel est votre choix ? : ");
-            e.choix = e.valeur2;
-        }
         try {
+            if (e.refaire1 == 0) {
+                for (const char* t : banniere) e.con << t;
+                demander(e, casMenu, "\n \n \n \t Quel est votre choix ? : ");
+                e.choix = e.valeur2;
+            }
             switch (e.choix) {
                 case 1: e.A = HN(e); break;
                 case 2: e.A = calcul(e); break;
@@ -95,6 +97,15 @@ int menu(Etat& e) {
             e.con << " \n \n \t Calcul interrompu. \n";
             e.refaire1 = 0;
             interruptionTraitee();
+        } catch (const EchecDuCalcul& echec) {
+            direCalculImpossible(e.con, echec.raison);
+            e.refaire1 = 0;
+        } catch (const std::bad_alloc&) {
+            direCalculImpossible(e.con, "memoire insuffisante");
+            e.refaire1 = 0;
+        } catch (const std::exception& x) {
+            direCalculImpossible(e.con, x.what());
+            e.refaire1 = 0;
         }
     }
 }

@@ -33,13 +33,17 @@ void installerSignaux() {
     action.sa_flags = 0;  // no restart: a wait in poll() wakes up at once
     sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // A file grown past its size limit is a closed output: the write fails
+    // (EFBIG) and the console ends the program with status 1.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 AttenteDeReponse::AttenteDeReponse() {
-    // A request that came while the prompt was being written ends the
-    // program, as at the prompt itself.
-    if (interruptionDemandee.load()) finirCommeLeSysteme();
+    // Marked first, then checked: a request that came while the prompt was
+    // being written ends the program, as at the prompt itself, and one that
+    // comes between the two is seen by the handler.
     enAttente.store(1);
+    if (interruptionDemandee.load()) finirCommeLeSysteme();
 }
 
 AttenteDeReponse::~AttenteDeReponse() {

@@ -112,8 +112,10 @@ int decomp(Etat& e, const char* quoi) {
                 ajouterFacteur(e, p, exposant);
             }
             e.S = 1;
-        } catch (const EchecDuCalcul&) {
-            divisionsParEssais(e, true);  // the library failed: trial division, as long as it takes
+        } catch (EchecDuCalcul& echec) {
+            // Told as it is by the dialogue; trial division could take forever.
+            if (echec.memoire) echec.raison = "memoire insuffisante pour la factorisation";
+            throw;
         }
     }
     if (e.nf == 1 && NTL::IsOne(e.Nexpo[1])) {

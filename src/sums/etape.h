@@ -50,7 +50,7 @@ Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite);
 // bytes per N for a whole harmonic sum in lowest terms (sieve, tree, text),
 // 16 bytes per 8 bits of the unreduced fraction otherwise.
 struct Taille {
-    double octets = 0;   // the memory the computation will take, the program included
+    double octets = 0;   // the memory the computation will add to the program's
     double bits = 0;     // the size of the fraction it will build
     NTL::ZZ chiffres;    // its digits, as the refusal states them
 };

@@ -8,6 +8,9 @@
 #include "commun/ecriture_rr.h"
 #include "commun/suivi.h"
 #include "shell/console.h"
+#include "shell/echec.h"
+#include "commun/enfant.h"
+#include "commun/memoire.h"
 #include "shell/lecteur.h"
 #include "sums/decomp.h"
 #include "sums/etape.h"
@@ -137,14 +140,35 @@ bool etape(Etat& e) {
     avantCalculLong();
     switch (e.Nt) {
         case 2:
-            valeur = etapeApprochee(t, gardes.nombre, e.p, std::max<long>(e.nd, 1), e.res, e.niveau2);
+            try {
+                valeur = etapeApprochee(t, gardes.nombre, e.p, std::max<long>(e.nd, 1), e.res, e.niveau2);
+            } catch (const CalculTropGrand& trop) {
+                direTropGrand(con, trop.octets);
+                return false;
+            } catch (const EchecDuCalcul& echec) {
+                if (echec.memoire) {
+                    direTropGrand(con, memoireUtilisable() + 1e6);
+                } else {
+                    direCalculImpossible(con, echec.raison);
+                }
+                return false;
+            }
             break;
         case 3: {
             Fraction total{e.P, e.Q};
+            if (NTL::IsZero(gardes.nombre)) {
+                // Nothing kept (a Kempner stage): the sum stays, only its value
+                // is taken again at this stage's precision.
+                e.res = valeurDeLaFraction(total, e.p);
+                break;
+            }
             try {
                 sommeExacteAPart(t, total, reduite, e.res, e.p);
             } catch (const SommeTropGrande& trop) {
                 refuser(e, trop);
+                return false;
+            } catch (const EchecDuCalcul& echec) {
+                direCalculImpossible(con, echec.raison);
                 return false;
             }
             e.P = std::move(total.P);
@@ -169,6 +193,9 @@ bool etape(Etat& e) {
             fractionExacte(e, t, reduite);
         } catch (const SommeTropGrande& trop) {
             refuser(e, trop);
+            return false;
+        } catch (const EchecDuCalcul& echec) {
+            direCalculImpossible(con, echec.raison);
             return false;
         }
     }

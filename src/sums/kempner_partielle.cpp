@@ -72,6 +72,7 @@ KempnerPartielle::KempnerPartielle(const std::vector<long>& sequence, long parit
             transitions.push_back(Transition{s, t, VecteurArb(largeur * (largeur + 1) / 2)});
             Transition& tr = transitions.back();
             for (long j = 0; j < largeur; ++j) {
+                if (j % 64 == 63) verifierInterruption();
                 // Row j from row j - 1, right to left.
                 fmpz_one(binomiaux[j]);
                 for (long i = j - 1; i > 0; --i) fmpz_add(binomiaux[i], binomiaux[i], binomiaux[i - 1]);
@@ -106,6 +107,7 @@ KempnerPartielle::KempnerPartielle(const std::vector<long>& sequence, long parit
             arb_ptr cible = nu(k, tr.s);
             arb_srcptr source = nu(k - 1, tr.t);
             for (long j = 0; j < largeur; ++j) {
+                if (j % 64 == 63) verifierInterruption();
                 arb_dot(terme, nullptr, 0, source, 1, tr.coefficients + (j * (j + 1) / 2), 1, j + 1, precision(j));
                 arb_add(cible + j, cible + j, terme, precision(j));
             }
@@ -120,6 +122,28 @@ double KempnerPartielle::cout(const std::vector<long>& sequence, long chiffres, 
     const double J = prec / 9.9 + 4;
     const double transitions = 3.0 * static_cast<double>(sequence.size()) + 1;
     return static_cast<double>(chiffres) * transitions * J * J / 2 + 9000 * J + 9 * static_cast<double>(chiffres) * J;
+}
+
+double KempnerPartielle::octets(const std::vector<long>& sequence, long chiffresMax, long prec) {
+    const auto automate = automateDeSequence(sequence);
+    const int L = static_cast<int>(sequence.size());
+    double transitions = 0;
+    for (int s = 0; s < L; ++s)
+        for (int t = 0; t < L; ++t)
+            for (int d = 0; d < 10; ++d)
+                if (automate[s][d] == t) {
+                    ++transitions;
+                    break;
+                }
+    const double W = static_cast<double>(largeurDe(prec));
+    const double kmax = static_cast<double>(std::max<long>(chiffresMax - chiffresPrefixe, 1));
+    // An arb_struct (48 bytes) and its allocation (16); the exact coefficients
+    // C(j, i) P(j - i) hold about j + 3.33 (j - i) bits: 0.11 W^3 bytes in all;
+    // a moment of index j holds prec - 9.9 j bits, prec / 16 bytes on average.
+    const double arb = sizeof(arb_struct) + 16;
+    const double coefficients = transitions * (W * W / 2 * arb + 0.11 * W * W * W);
+    const double moments = (kmax + 1) * L * W * (arb + static_cast<double>(prec) / 16);
+    return coefficients + moments + 2 * L * W * (arb + static_cast<double>(prec) / 8);
 }
 
 // Z(s, j) = the sum of (-1)^j a^-(j+1) over the prefixes a of 4 digits in

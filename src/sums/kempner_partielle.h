@@ -59,6 +59,9 @@ public:
 
     // Estimated cost, in multiply-adds at the working precision.
     static double cout(const std::vector<long>& sequence, long chiffres, long prec);
+    // Estimated memory, in bytes: the coefficients of the transitions grow
+    // with the cube of the precision, the moments with the digits of X.
+    static double octets(const std::vector<long>& sequence, long chiffresMax, long prec);
 
 private:
     int etat(int s, int d) const { return transition_[s][d]; }

@@ -29,7 +29,8 @@ void sommeExacteAPart(const Etape& t, Fraction& total, bool& reduite, NTL::RR& r
         long red = 0;
         r >> total.P >> total.Q >> red >> res;
         reduite = red != 0;
-    } catch (const EchecDuCalcul&) {
+    } catch (const EchecDuCalcul& echec) {
+        if (!echec.memoire) throw;
         throw SommeTropGrande{taille.chiffres};
     }
 }
@@ -49,7 +50,8 @@ void fractionReduiteAPart(const Etape& t, Fraction& total, bool reduite, NTL::ZZ
             canal << f.P << f.Q << g << textes[0] << textes[1];
         }, static_cast<double>(NTL::NumBits(total.Q)) <= bitsEnPlace);
         r >> total.P >> total.Q >> pgcd >> texteP >> texteQ;
-    } catch (const EchecDuCalcul&) {
+    } catch (const EchecDuCalcul& echec) {
+        if (!echec.memoire) throw;
         throw SommeTropGrande{NTL::ZZ(nombreDeChiffres(total.Q))};
     }
 }

@@ -110,7 +110,7 @@ void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& 
         return facteurs;
     };
     std::vector<std::future<std::vector<std::uint64_t>>> autres;
-    for (unsigned k = 1; k < parts; ++k) autres.push_back(std::async(std::launch::async, partie, k));
+    for (unsigned k = 1; k < parts; ++k) autres.push_back(enParallele(partie, k));
     std::vector<std::uint64_t> facteurs = partie(0);
     for (auto& a : autres) {
         std::vector<std::uint64_t> f = a.get();

@@ -2,6 +2,8 @@
 
 #include "commun/arb_raii.h"
 #include "commun/decimal.h"
+#include "commun/enfant.h"
+#include "commun/memoire.h"
 #include "commun/ecriture_rr.h"
 #include "commun/pont_gmp.h"
 #include "commun/pont_mpfr.h"
@@ -25,8 +27,25 @@ double coutCertifie(const Etape& t, long prec) {
     return KempnerPartielle::cout(t.sequence, nombreDeChiffres(t.N), prec) * (60 + 0.12 * prec) * 1e-9;
 }
 
+// The exact fraction of the stage: its bits and its seconds (the tree of the
+// kept terms, about 6e-8 s per bit of the product here), its memory (two
+// bytes per bit, as for level 3).
+double bitsExacts(const Etape& t, const NTL::ZZ& gardes) {
+    return NTL::conv<double>(gardes) * static_cast<double>(NTL::NumBits(t.N));
+}
+double coutExact(const Etape& t, const NTL::ZZ& gardes) { return bitsExacts(t, gardes) * 6e-8; }
+
+double octetsCertifies(const Etape& t, long prec) {
+    if (!t.kempner) return 400.0 * static_cast<double>(prec);  // digamma: a few tens of numbers of prec bits
+    return KempnerPartielle::octets(t.sequence, nombreDeChiffres(t.N), prec);
+}
+
 // A term-by-term sum that would end within this many seconds is still worth it.
 const double secondesPossibles = 20;
+// Nor is one of more than a day a route, when the certified sum cannot be had.
+const double secondesAuPlus = 86400;
+// Certified sums estimated longer than this run in a child process.
+const double secondesEnPlace = 0.3;
 
 // Bits of the certified sums: the printed digits and eight more, far below
 // the width that the term-by-term bound gives the interval (a few units of
@@ -34,8 +53,13 @@ const double secondesPossibles = 20;
 long precisionCertifiee(long sortie) { return static_cast<long>((sortie + 8) * 3.33) + 20; }
 
 // The exact sum of the stage's terms, as a ball.
+bool parLaFraction(const Etape& t, const NTL::ZZ& gardes, long prec) {
+    return t.kempner && gardes <= 1000000 && coutCertifie(t, prec) > 0.5 &&
+           coutExact(t, gardes) < coutCertifie(t, prec) && 2 * bitsExacts(t, gardes) <= memoireUtilisable();
+}
+
 void sommeDeLEtape(arb_t res, const Etape& t, const NTL::ZZ& gardes, long prec) {
-    if (t.kempner && gardes <= 1000000 && coutCertifie(t, prec) > 0.5) {
+    if (parLaFraction(t, gardes, prec)) {
         // Few terms and many digits: their exact fraction is cheaper.
         Fraction f = sommeExacte(t);
         Fmpz P, Q;
@@ -88,6 +112,13 @@ std::string etapeApprochee(const Etape& t, const NTL::ZZ& gardes, long p, long s
     const long seuilCourt = 1000000;
     if (s.exacte && !forcer && (gardes <= seuilCourt || tat <= coutCertifie(t, prec)))
         return termeATerme(t, p, res, s, route);
+    // The certified sum must fit; otherwise the term-by-term sum while it
+    // takes less than a day (Ctrl-C ends it), else nothing.
+    const double octets = octetsCertifies(t, prec);
+    if (octets > memoireUtilisable() && !parLaFraction(t, gardes, prec)) {
+        if (s.exacte && tat <= secondesAuPlus) return termeATerme(t, p, res, s, route);
+        throw CalculTropGrand{octets};
+    }
 
     // [bas, haut] holds the term-by-term value: the one before the stage,
     // plus the stage's exact sum, within the bound of its roundings.
@@ -101,9 +132,27 @@ std::string etapeApprochee(const Etape& t, const NTL::ZZ& gardes, long p, long s
         mpfr_set(avantHaut, x, MPFR_RNDU);
     }
     {
-        Arb somme;
-        sommeDeLEtape(somme, t, gardes, prec);
-        bornesDe(sBas, sHaut, somme);
+        // The certified sum: where it cannot be interrupted from inside, in a
+        // child; its bounds come back exactly, as RR.
+        const bool fraction = parLaFraction(t, gardes, prec);
+        const double secondes = fraction ? coutExact(t, gardes) : coutCertifie(t, prec);
+        Resultat r = calculerAPart([&](Canal& canal) {
+            Arb somme;
+            sommeDeLEtape(somme, t, gardes, prec);
+            Mpfr b(P2), h(P2);
+            bornesDe(b, h, somme);
+            NTL::RR rb, rh;
+            versRR(rb, b);
+            versRR(rh, h);
+            canal << rb << rh;
+        }, secondes <= secondesEnPlace);
+        NTL::RR rb, rh;
+        r >> rb >> rh;
+        Mpfr x(1);
+        versMpfrExact(x, rb);
+        mpfr_set(sBas, x, MPFR_RNDD);
+        versMpfrExact(x, rh);
+        mpfr_set(sHaut, x, MPFR_RNDU);
     }
     // B = (M + 1) u (1 + u) (x + S), u = 2^-p, rounded up.
     mpfr_add(B, avantHaut, sHaut, MPFR_RNDU);

@@ -37,6 +37,13 @@ struct SommeApprochee {
     std::string texte;    // the last text
 };
 
+// Raised when no route can give the stage's text within the machine: the
+// certified sum would need octets bytes and the term-by-term sum would last
+// for days.
+struct CalculTropGrand {
+    double octets;
+};
+
 // How a stage's text was found.
 enum class Route { termeATerme, encadrement, milieu };
 
@@ -46,7 +53,8 @@ enum class Route { termeATerme, encadrement, milieu };
 // NTL writes for the term-by-term value at output precision sortie. While
 // the value is known exactly, stages of at most a million terms, or whose
 // term-by-term sum is estimated cheaper, are summed term by term; the tests
-// force the interval with forcer.
+// force the interval with forcer. Certified sums that may last are computed
+// in a child process, which an interrupt abandons at once.
 std::string etapeApprochee(const Etape& t, const NTL::ZZ& gardes, long p, long sortie, NTL::RR& res,
                            SommeApprochee& s, Route* route = nullptr, bool forcer = false);
 

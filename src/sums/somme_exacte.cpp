@@ -23,7 +23,7 @@ void ajouter(Fraction& a, const Fraction& b) {
     ZZ t, q;
     if (NTL::NumBits(a.Q) > bitsParalleles && nombreDeCoeurs() > 1) {
         // The new denominator on the other core while the numerator is formed.
-        auto denominateur = std::async(std::launch::async, [&] { NTL::mul(q, a.Q, b.Q); });
+        auto denominateur = enParallele([&] { NTL::mul(q, a.Q, b.Q); });
         NTL::mul(t, b.P, a.Q);
         NTL::mul(a.P, a.P, b.Q);
         NTL::add(a.P, a.P, t);
@@ -87,7 +87,7 @@ Fraction impairs(std::uint64_t debut, std::uint64_t c, bool parallele = true) {
     }
     std::uint64_t moitie = c / 2;
     if (parallele && c >= (1u << 16) && nombreDeCoeurs() > 1) {
-        auto gauche = std::async(std::launch::async, [=] { return impairs(debut, moitie, false); });
+        auto gauche = enParallele([=] { return impairs(debut, moitie, false); });
         Fraction droite = impairs(debut + 2 * moitie, c - moitie, false);
         Fraction f = gauche.get();
         ajouter(f, droite);

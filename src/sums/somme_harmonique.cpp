@@ -92,7 +92,7 @@ void joindre(Fraction& a, Fraction& b, long m, bool deuxFils) {
     ZZ t, q;
     std::future<void> denominateur;  // a.Q and b.Q are only read until the swap
     if (deuxFils && NTL::NumBits(a.Q) > (1L << 18))
-        denominateur = std::async(std::launch::async, [&] { NTL::mul(q, a.Q, b.Q); });
+        denominateur = enParallele([&] { NTL::mul(q, a.Q, b.Q); });
     NTL::mul(t, b.P, a.Q);
     NTL::mul(a.P, a.P, b.Q);
     NTL::add(a.P, a.P, t);
@@ -123,7 +123,7 @@ Fraction arbre(const OddsPonderes& w, u64 i0, u64 i1, long m, bool parallele) {
     }
     const u64 milieu = i0 + (i1 - i0) / 2;
     if (parallele && i1 - i0 >= (1u << 16) && nombreDeCoeurs() > 1) {
-        auto gauche = std::async(std::launch::async, [&] { return arbre(w, i0, milieu, m, false); });
+        auto gauche = enParallele([&] { return arbre(w, i0, milieu, m, false); });
         Fraction droite = arbre(w, milieu, i1, m, false);
         Fraction f = gauche.get();
         joindre(f, droite, m, true);

@@ -92,13 +92,14 @@ TEST(Reconnaissance, FractionsAuHasard) {
 }
 
 TEST(Reconnaissance, AuDelaDeLaPortee) {
-    // 12 bytes per unit of the lcm's bound and 30 MB besides: 1.2e10 bytes
-    // hold a sum of 1e9 terms (parity 0 and 2), of 5e8 odd terms (bound 1e9).
-    const double octets = 12e9 + 3e7;
+    // 12 bytes per unit of the lcm's bound beside what the program holds:
+    // 1.2e10 bytes hold a sum of 1e9 terms (parity 0 and 2), of 5e8 odd terms
+    // (bound 1e9).
+    const double octets = 12e9;
     EXPECT_EQ(termesMaximaux(0, octets), 1e9);
     EXPECT_EQ(termesMaximaux(2, octets), 1e9);
     EXPECT_EQ(termesMaximaux(1, octets), 5e8);
-    EXPECT_EQ(termesMaximaux(0, 1e6), 0);
+    EXPECT_EQ(termesMaximaux(0, 0), 0);
     const double limite = termesMaximaux(0, octets);
     EXPECT_GT(termesEstimes(ZZ(25), ZZ(1), 0), limite);  // about 4e10 terms
     EXPECT_LT(termesEstimes(ZZ(20), ZZ(1), 0), limite);  // about 2.7e8 terms
