@@ -101,7 +101,7 @@ int calcul2(Etat& e) {
     NTL::sub(HmoinsG, e.H, e.cst);
     estimation(e, HmoinsG);
     e.NR = e.Nk1;
-    chercherLesTermes(e, e.l3R);
+    const bool insuffisant = chercherLesTermes(e, e.l3R);
 
     // Refined estimate.
     estimation(e, HmoinsG);
@@ -142,11 +142,16 @@ int calcul2(Etat& e) {
         }
     }
 
+    verifierInterruption();  // a request during the last steps: the bracket is dropped
     if (e.stop == 1) con << pasDeterminable;
     NTL::conv(e.N, e.Nk);
     const std::string texteH = enTexte(e.H);  // printed twice: its digits are made once
     con << " \n \n \t  H(" << e.N - 1 << ")  =  " << e.avt << "  <=  H = " << texteH << " \n \n \t  H(" << e.N
         << ")  =  " << e.apr << "  >=  H = " << texteH << " \n ";
+    // The expansion ends at T(32): past it, the digits printed are not the sums'.
+    if (insuffisant)
+        con << " \n \t  Attention : pour cette valeur de H la formule ne donne qu'environ " << e.nd1
+            << " decimales exactes ; les chiffres suivants ne sont pas significatifs. \n";
     RR::SetOutputPrecision(2);
     con << " \n \n \t  N ~ " << e.Nk1;
     return 0;

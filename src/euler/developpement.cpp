@@ -1,6 +1,7 @@
 #include "euler/developpement.h"
 
 #include "commun/constantes.h"
+#include "commun/suivi.h"
 #include "commun/pont_mpfr.h"
 #include "commun/transcendantes.h"
 #include "euler/termes.h"
@@ -124,15 +125,18 @@ bool entiersDuTermeDArret(const RR& T, const RR& p4, long P, long& l3, long& p0)
 }
 
 
-void chercherLesTermes(Etat& e, const RR& decimales) {
+bool chercherLesTermes(Etat& e, const RR& decimales) {
     e.k0 = 2;
     e.A = Euler1(e);
     NTL::conv(e.R10, 10);
     Tolerance tolerance(e.R10, decimales);
-    while (tolerance.depassee(e.Eu[e.k0]) && e.k0 <= 31) {
+    bool depassee = true;
+    while ((depassee = tolerance.depassee(e.Eu[e.k0])) && e.k0 <= 31) {
+        verifierInterruption();
         e.k0 += 2;
         e.A = Euler1(e);
     }
+    return depassee;
 }
 
 RR valeurDuDeveloppement(Etat& e) {

@@ -63,7 +63,9 @@ bool entiersDuTermeDArret(const RR& T, const RR& p4, long P, long& l3, long& p0)
 // Computes T(2), T(4), ... at NR from k0 = 2 until the first term at or below
 // 10^-decimales, never past T(32); leaves k0 on that term and R10 = 10. The
 // tolerance is R10^-decimales at the precision of the terms (p0 + 200).
-void chercherLesTermes(Etat& e, const RR& decimales);
+// True when the search ended at T(32) with T(32) still above the tolerance:
+// the expansion cannot give the digits asked.
+bool chercherLesTermes(Etat& e, const RR& decimales);
 
 // (ln NR + cst) + Sk, Sk = 1/(2 NR) + T(2) + ... + T(k0) from somme1.
 RR valeurDuDeveloppement(Etat& e);

@@ -4,6 +4,7 @@
 #include "euler/euler.h"
 
 #include "commun/constantes.h"
+#include "commun/suivi.h"
 #include "commun/transcendantes.h"
 #include "euler/constante.h"
 #include "euler/developpement.h"
@@ -52,7 +53,7 @@ int euler(Etat& e) {
 
     // Terms until the first one at or below 10^-v (never past T(32)).
     NTL::conv(e.NR, e.N);
-    chercherLesTermes(e, e.valeurR);
+    const bool insuffisant = chercherLesTermes(e, e.valeurR);
     const RR& arret = e.Eu[e.k0];
     e.k0 -= 2;
     RR::SetOutputPrecision(e.nsign);
@@ -77,8 +78,18 @@ int euler(Etat& e) {
 
     // The constant to the decimals the last term allows, and the sum.
     e.A = CstE(e);
+    verifierInterruption();
     e.H = valeurDuDeveloppement(e);
+    verifierInterruption();  // a request during the last steps: the value is dropped
     con << " \n \n  \t  H(" << e.N << ") =  " << e.H << " \n ";
+    // The expansion ends at T(32): past it, the digits printed are not the sum's.
+    if (insuffisant) {
+        if (e.nd1 >= 1)
+            con << " \n \t  Attention : pour ce N la formule ne donne qu'environ " << e.nd1
+                << " decimales exactes ; les chiffres suivants ne sont pas significatifs. \n";
+        else
+            con << " \n \t  Attention : pour ce N la formule ne donne aucun chiffre exact ; la valeur exacte de H(N) est au menu 1. \n";
+    }
     return 0;
 }
 

@@ -247,6 +247,43 @@ TEST(Euler, ChiffresContreDigamma) {
     }
 }
 
+TEST(Euler, AvertiQuandLaFormuleNeDonnePasLesChiffres) {
+    // N from 1 to 10^6 and d from 1 to 300, sampled: every value whose error
+    // passes the announced accuracy (nd1 decimals, +/- 2) carries the
+    // warning; the reference is digamma from MPFR, as above.
+    PrecisionsGardees garde;
+    std::mt19937_64 alea(4);
+    int avertis = 0, muets = 0;
+    for (int essai = 0; essai < 160; ++essai) {
+        const long n = std::max<long>(1, std::lround(std::pow(10.0, std::uniform_real_distribution<double>(0, 6)(alea))));
+        const long d = std::uniform_int_distribution<long>(1, 300)(alea);
+        ConsoleScript con(std::to_string(n) + " " + std::to_string(d));
+        Etat e(con);
+        demarrer(e);
+        euler(e);
+        const std::size_t p = con.sortie.find(") =  ");
+        ASSERT_NE(p, std::string::npos);
+        const std::string imprime = con.sortie.substr(p + 5, con.sortie.find(' ', p + 5) - p - 5);
+        const bool averti = con.sortie.find("Attention : pour ce N") != std::string::npos;
+        mpfr_t a, b;
+        mpfr_inits2(1200, a, b, nullptr);
+        mpfr_set_str(a, imprime.c_str(), 10, MPFR_RNDN);
+        mpfr_set_str(b, reference(std::to_string(n)).c_str(), 10, MPFR_RNDN);
+        mpfr_sub(a, a, b, MPFR_RNDN);
+        mpfr_abs(a, a, MPFR_RNDN);
+        // log10 of the error, against the announced decimals less 2, or the
+        // printed ones when fewer were asked (the last one is rounded).
+        const double erreur = mpfr_zero_p(a) ? -1000 : mpfr_get_d(a, MPFR_RNDN) > 0 ? std::log10(mpfr_get_d(a, MPFR_RNDN)) : -1000;
+        if (erreur > -std::min<long>(d - 1, e.nd1 - 2)) EXPECT_TRUE(averti) << n << " " << d << " " << imprime;
+        // The warning never comes when every digit asked is within reach.
+        if (d + 2 < e.nd1) EXPECT_FALSE(averti) << n << " " << d;
+        (averti ? avertis : muets)++;
+        mpfr_clears(a, b, nullptr);
+    }
+    EXPECT_GT(avertis, 10);
+    EXPECT_GT(muets, 10);
+}
+
 TEST(Constante, RepliRapideCommeLeRepliPasAPas) {
     // The fold from the candidates of the last steps against the whole fold,
     // for many lengths and precisions, on the constant's digits and on
