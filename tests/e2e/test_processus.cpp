@@ -7,12 +7,14 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -26,7 +28,8 @@ using Horloge = std::chrono::steady_clock;
 // error on a pipe or on a pseudo-terminal.
 class Programme {
 public:
-    explicit Programme(bool erreurSurTerminal = false) {
+    // avantExec runs in the child before the program starts (limits, user).
+    explicit Programme(bool erreurSurTerminal = false, const std::function<void()>& avantExec = {}) {
         int entree[2], sortie[2], erreur[2] = {-1, -1};
         EXPECT_EQ(::pipe(entree), 0);
         EXPECT_EQ(::pipe(sortie), 0);
@@ -41,6 +44,7 @@ public:
             ::dup2(sortie[1], 1);
             ::dup2(erreurSurTerminal ? esclave : erreur[1], 2);
             for (int fd = 3; fd < 256; ++fd) ::close(fd);
+            if (avantExec) avantExec();
             ::execl(HARMONIQUES, HARMONIQUES, static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -80,6 +84,8 @@ public:
         }
         return true;
     }
+    // One wait of at most ms for output; false once the output has ended.
+    bool lireUnPeu(int ms) { return lire(ms); }
     // Reads everything until the end, then the exit status (waitpid's); a
     // program still running after the delay is killed.
     int attendreFin(double secondes = 120) {
@@ -271,4 +277,131 @@ TEST(Processus, SortieFermeeTermineAvecLeStatut1) {
         const int statut = statutSortieFermee(tube);
         EXPECT_TRUE(statut >= 0 && WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << tube << " " << statut;
     }
+}
+
+namespace {
+
+void limiter(int ressource, rlim_t octets) {
+    rlimit r{octets, octets};
+    ::setrlimit(ressource, &r);
+}
+
+const std::string h10 = "H(10) = P/Q  =  7381 / 2520 . ";
+const std::string calculH10 = "1 0 10 2 3 20 3 1 0 0 0 0\n";
+
+}  // namespace
+
+TEST(Processus, CtrlCPendantLesEtapesQuiNeGuettentPasRameneLeMenu) {
+    // Item 4 at 200,000 decimals (a logarithm of 565,000 bits) and level 2
+    // by digamma at 200,000 digits: the request answered within a second,
+    // the value never printed, the program still there.
+    const std::string grand = "1" + std::string(99998, '0');
+    for (const std::string& requete : {"4 " + grand + " 200000\n", "1 0 1" + std::string(30, '0') + " 2 2 200000\n"}) {
+        Programme p;
+        p.ecrire(requete);
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        const auto t0 = Horloge::now();
+        p.signal(SIGINT);
+        ASSERT_TRUE(p.attendre(interrompu, 10)) << requete.substr(0, 40);
+        EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 1.0);
+        EXPECT_EQ(p.sortie.find(") =  "), std::string::npos);
+        EXPECT_EQ(p.sortie.find("valeur approchee  =  "), std::string::npos);
+        ASSERT_TRUE(p.attendre(choix, 10));
+        p.ecrire(calculH10);
+        const int statut = p.attendreFin();
+        EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
+        EXPECT_NE(p.sortie.find(h10), std::string::npos);
+    }
+}
+
+TEST(Processus, SousUnePetiteLimiteDeMemoireRienNAvorte) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's shadow memory and threads do not live under these limits";
+#endif
+    // Under 300 MB of address space: Kempner sums at level 2 near 10^99998
+    // (their moments grow with the digits of N), with a continuation, and a
+    // sum of 1 at level 3 either answer or are refused, and the dialogue goes
+    // on. Each stage is answered as the program asks.
+    const std::string grand = "1" + std::string(99997, '0');
+    const std::string suite = "1" + std::string(99993, '0') + "20001";
+    const std::string continuer = "Voulez vous continuer pour une plus grande valeur de N ?";
+    const std::string nouveau = "Nouveau calcul ? Oui [1] , Non [0] : ";
+    struct Cas {
+        std::string requete, continuation;
+    };
+    for (const Cas& c : {Cas{"1 0 " + grand + " 1 1 9 2 30\n", ""}, Cas{"1 0 " + grand + " 1 9 8 2 9 4 2 3 3 8 4 2 30\n", ""},
+                         Cas{"1 1 " + grand + "1 1 2 6 5 2 30\n", "1 " + suite + "\n"}, Cas{"1 0 1 2 3 20 3 1 0\n", ""}}) {
+        Programme p(false, [] { limiter(RLIMIT_AS, 300u << 20); });
+        p.ecrire(c.requete);
+        std::size_t vu = 0;
+        // Waits for the next "continue?" or "new calculation?" past what was seen.
+        auto suivante = [&]() -> bool {
+            const auto fin = Horloge::now() + std::chrono::seconds(300);
+            while (Horloge::now() < fin) {
+                const std::size_t a = p.sortie.find(continuer, vu), b = p.sortie.find(nouveau, vu);
+                if (a != std::string::npos || b != std::string::npos) {
+                    const bool estContinuer = a < b;
+                    vu = std::min(a, b) + 10;
+                    return estContinuer;
+                }
+                if (!p.lireUnPeu(200)) break;
+            }
+            ADD_FAILURE() << "no question came";
+            return false;
+        };
+        bool estContinuer = suivante();
+        if (estContinuer && !c.continuation.empty()) {
+            p.ecrire(c.continuation);
+            estContinuer = suivante();
+        }
+        if (estContinuer) {
+            p.ecrire("0\n");
+            suivante();
+        }
+        p.ecrire("0\n" + calculH10);
+        const int statut = p.attendreFin(300);
+        EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << c.requete.substr(0, 8) << " " << statut;
+        EXPECT_NE(p.sortie.find(h10), std::string::npos) << p.sortie.substr(p.sortie.size() > 2000 ? p.sortie.size() - 2000 : 0);
+    }
+}
+
+TEST(Processus, UneLimiteDeFichierEstUneSortieFermee) {
+    // The dialogue into a file of at most 1024 bytes: status 1, no SIGXFSZ.
+    char modele[] = "/tmp/harmoniques-fsize-XXXXXX";
+    const int fd = ::mkstemp(modele);
+    ASSERT_GE(fd, 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int entree = ::open("/dev/null", O_RDONLY);
+        ::dup2(entree, 0);
+        ::dup2(fd, 1);
+        limiter(RLIMIT_FSIZE, 1024);
+        ::execl(HARMONIQUES, HARMONIQUES, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int statut = 0;
+    ::waitpid(pid, &statut, 0);
+    ::close(fd);
+    ::unlink(modele);
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
+}
+
+TEST(Processus, SansProcessusNiThreadLesEchecsSontDits) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's shadow memory and threads do not live under these limits";
+#endif
+    // As an ordinary user allowed a single process: threads run on one core
+    // (H(10^6) exact), a factorisation that needs a child process is told
+    // impossible, and the dialogue goes on.
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    Programme p(false, [] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
+        limiter(RLIMIT_NPROC, 1);
+    });
+    p.ecrire("1 0 1000000 2 3 10 1000 1 0 0 1 0 300 2 3 5 10 1 1 0 " + calculH10);
+    const int statut = p.attendreFin(120);
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
+    EXPECT_NE(p.sortie.find("H(1000000) = P/Q  =  "), std::string::npos);
+    EXPECT_NE(p.sortie.find(" \n \n \t Calcul impossible : impossible de creer un processus ("), std::string::npos);
+    EXPECT_NE(p.sortie.find(h10), std::string::npos);
 }

@@ -18,7 +18,11 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
+#include <gmp.h>
+#include <stdexcept>
 #include <thread>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -156,4 +160,46 @@ TEST(Signaux, CalculEnPlaceCommeDansUnFils) {
     interruptionTraitee();
     EXPECT_THROW(calculerAPart([](Canal&) { throw std::bad_alloc(); }, true), EchecDuCalcul);
     EXPECT_THROW(calculerAPart([](Canal&) { throw std::bad_alloc(); }), EchecDuCalcul);
+}
+
+namespace {
+
+// What calculerAPart throws for a child that ends as travail makes it end.
+EchecDuCalcul echecDe(const std::function<void(Canal&)>& travail) {
+    try {
+        calculerAPart(travail);
+    } catch (const EchecDuCalcul& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no failure";
+    return {};
+}
+
+}  // namespace
+
+TEST(Signaux, LesEchecsDUnFilsSontDitsTelsQuIls) {
+    // Killed from outside (the kernel out of memory): memory. A crash, an
+    // exception of its own, an exit without result: told, not memory.
+    EXPECT_TRUE(echecDe([](Canal&) { ::raise(SIGKILL); }).memoire);
+    const EchecDuCalcul plante = echecDe([](Canal&) { ::raise(SIGSEGV); });
+    EXPECT_FALSE(plante.memoire);
+    EXPECT_NE(plante.raison.find("signal 11"), std::string::npos) << plante.raison;
+    const EchecDuCalcul exception = echecDe([](Canal&) { throw std::runtime_error("PARI: stack overflow"); });
+    EXPECT_FALSE(exception.memoire);
+    EXPECT_EQ(exception.raison, "echec du calcul (PARI: stack overflow)");
+    EXPECT_FALSE(echecDe([](Canal&) { ::_exit(0); }).memoire);
+    EXPECT_TRUE(echecDe([](Canal&) { throw std::bad_alloc(); }).memoire);
+#ifndef __SANITIZE_ADDRESS__  // its shadow memory does not live under an address-space limit
+    // GMP out of memory in a child: memory, not an abort.
+    const EchecDuCalcul gmp = echecDe([](Canal&) {
+        rlimit r{};
+        ::getrlimit(RLIMIT_AS, &r);
+        r.rlim_cur = 1ul << 30;  // 1 GB of address space: the 2 GB below cannot come
+        ::setrlimit(RLIMIT_AS, &r);
+        mpz_t z;
+        mpz_init(z);
+        mpz_setbit(z, 1ul << 34);
+    });
+    EXPECT_TRUE(gmp.memoire) << gmp.raison;
+#endif
 }
