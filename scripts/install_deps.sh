@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, the Debian packages that the build and the tests need.
 set -eu
-paquets="g++ cmake make libntl-dev libgmp-dev libmpfr-dev libflint-dev libflint-arb-dev libpari-dev libgtest-dev"
+paquets="g++ cmake make libntl-dev libgmp-dev libmpfr-dev libflint-dev libflint-arb-dev libpari-dev libreadline-dev libgtest-dev"
 manquants=""
 for p in $paquets; do
   dpkg -s "$p" >/dev/null 2>&1 || manquants="$manquants $p"

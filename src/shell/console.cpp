@@ -2,6 +2,7 @@
 
 #include "commun/decimal.h"
 #include "commun/ecriture_rr.h"
+#include "shell/editeur.h"
 #include "shell/progres_terminal.h"
 #include "shell/signaux.h"
 
@@ -39,28 +40,65 @@ Console& Console::operator<<(const NTL::RR& v) {
     return *this;
 }
 
-ConsoleStandard::ConsoleStandard() { sortie_.reserve(1 << 16); }
+ConsoleStandard::ConsoleStandard() {
+    sortie_.reserve(1 << 16);
+    entreeTerminal_ = ::isatty(0) == 1;
+    editeur_ = entreeTerminal_ && ::isatty(1) == 1;
+    if (editeur_) installerEditeur();
+}
 
-ConsoleStandard::~ConsoleStandard() { vider(); }
+ConsoleStandard::~ConsoleStandard() {
+    sortie_.insert(0, invite_);
+    invite_.clear();
+    vider();
+}
 
 void ConsoleStandard::ecrire(std::string_view texte) {
+    if (!invite_.empty()) {
+        // A question held for the editor, and more text after it: both go out.
+        sortie_.insert(0, invite_);
+        invite_.clear();
+    }
     sortie_.append(texte);
     if (sortie_.size() >= (1 << 20)) vider();
 }
 
-void ConsoleStandard::vider() {
-    if (sortie_.empty()) return;
-    effacerProgres();
-    const char* p = sortie_.data();
-    std::size_t reste = sortie_.size();
+void ConsoleStandard::ecrireSortie(std::string_view texte) {
+    PauseDuProgres pause;
+    const char* p = texte.data();
+    std::size_t reste = texte.size();
     while (reste > 0) {
         ssize_t n = ::write(1, p, reste);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) std::_Exit(1);  // nobody reads the dialogue any more (EPIPE, EBADF): the end
+        if (n <= 0) std::_Exit(1);  // nobody reads the dialogue any more (EPIPE, EBADF, EFBIG): the end
         p += n;
         reste -= static_cast<std::size_t>(n);
     }
+    pause.ecrit(texte);
+    const std::size_t nl = texte.find_last_of('\n');
+    if (nl == std::string_view::npos)
+        derniereLigne_.append(texte);
+    else
+        derniereLigne_.assign(texte.substr(nl + 1));
+}
+
+void ConsoleStandard::vider() {
+    if (sortie_.empty()) return;
+    ecrireSortie(sortie_);
     sortie_.clear();
+}
+
+void ConsoleStandard::viderAvantLecture() {
+    if (!editeur_) {
+        vider();
+        return;
+    }
+    // The question's last line is held: the editor shows it as its prompt.
+    const std::size_t nl = sortie_.find_last_of('\n');
+    const std::size_t debutInvite = nl == std::string::npos ? 0 : nl + 1;
+    invite_.assign(sortie_, debutInvite, std::string::npos);
+    sortie_.resize(debutInvite);
+    vider();
 }
 
 void ConsoleStandard::allerALaFin() {
@@ -71,12 +109,68 @@ void ConsoleStandard::allerALaFin() {
     finAtteinte_ = false;
 }
 
+// Ctrl-C at a question: what was typed goes, the question's last line comes
+// again on a new line.
+void ConsoleStandard::reposerLaQuestion() {
+    debut_ = fin_ = 0;
+    ecrireSortie("\n" + std::string(derniereLigne_));
+}
+
+namespace {
+
+// The prompt with its tabs turned into the spaces they stand for: the line
+// editor counts one column per character.
+std::string sansTabulations(const std::string& t) {
+    std::string r;
+    for (char c : t) {
+        if (c == '\t')
+            r.append(8 - r.size() % 8, ' ');
+        else
+            r.push_back(c);
+    }
+    return r;
+}
+
+}  // namespace
+
+bool ConsoleStandard::lireLigneEditee() {
+    for (;;) {
+        const std::string invite = std::move(invite_);
+        invite_.clear();
+        std::string ligne;
+        switch (lireLigne(sansTabulations(invite), ligne)) {
+            case Lecture::ligne:
+                derniereLigne_.clear();
+                ligne_ = ligne + "\n";
+                debut_ = 0;
+                fin_ = ligne_.size();
+                return true;
+            case Lecture::fin:
+                derniereLigne_ = invite;
+                return false;
+            case Lecture::interrompue:
+                invite_ = invite.empty() ? derniereLigne_ : invite;
+                break;
+        }
+    }
+}
+
 int ConsoleStandard::lireOctet() {
     if (debut_ == fin_) {
         if (finAtteinte_) return -1;
+        if (editeur_) {
+            if (!lireLigneEditee()) {
+                finAtteinte_ = true;
+                return -1;
+            }
+            return static_cast<unsigned char>(ligne_[debut_++]);
+        }
         for (;;) {
             ssize_t n = ::read(0, tampon_, sizeof tampon_);
-            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EINTR) {
+                if (interruptionDeQuestion()) reposerLaQuestion();
+                continue;
+            }
             if (n <= 0) {
                 finAtteinte_ = true;
                 return -1;
@@ -86,18 +180,29 @@ int ConsoleStandard::lireOctet() {
             break;
         }
     }
-    return static_cast<unsigned char>(tampon_[debut_++]);
+    return static_cast<unsigned char>(editeur_ ? ligne_[debut_++] : tampon_[debut_++]);
 }
 
 bool ConsoleStandard::lireJeton(std::string& jeton, bool& trop_long) {
-    AttenteDeReponse attente;  // Ctrl-C now ends the program
+    AttenteDeReponse attente;  // Ctrl-C now asks again (a terminal) or ends the program
     jeton.clear();
     trop_long = false;
     int c;
-    do {
+    for (;;) {
         c = lireOctet();
         if (c < 0) return false;
-    } while (blanc(c));
+        if (!blanc(c)) break;
+        // A blank line answered on the editor: the next line has no prompt.
+    }
+    if (!invite_.empty()) {
+        // The answer was typed ahead on an earlier line: the question is shown
+        // as on a pipe.
+        const std::string invite = std::move(invite_);
+        invite_.clear();
+        ecrireSortie(invite);
+    }
+    // A Ctrl-C at the question after the line was read is of no use any more.
+    interruptionDeQuestion();
     while (c >= 0 && !blanc(c)) {
         if (jeton.size() < maxJeton)
             jeton.push_back(static_cast<char>(c));

@@ -23,6 +23,9 @@ public:
     virtual ~Console() = default;
     virtual void ecrire(std::string_view texte) = 0;
     virtual void vider() = 0;
+    // Before an answer is read: the text so far goes out, the question with
+    // it (a line editor shows the question's last line itself).
+    virtual void viderAvantLecture() { vider(); }
     // Seeks the input to its end (this only succeeds on a regular file) and clears its state.
     virtual void allerALaFin() = 0;
     // Reads the next token. Returns false at end of input. A token longer than
@@ -40,22 +43,35 @@ public:
     Console& operator<<(const NTL::RR& v);
 };
 
-// Standard input and output, through buffers of their own.
+// Standard input and output, through buffers of their own. When both are
+// terminals, each line of answers is read through GNU readline (editing,
+// history kept in $XDG_STATE_HOME/harmoniques/historique), the question's
+// last line as its prompt; elsewhere the bytes are read as they come. When
+// standard input is a terminal, Ctrl-C at a question drops the line typed
+// and asks the question again.
 class ConsoleStandard : public Console {
 public:
     ConsoleStandard();
     ~ConsoleStandard() override;
     void ecrire(std::string_view texte) override;
     void vider() override;
+    void viderAvantLecture() override;
     void allerALaFin() override;
     bool lireJeton(std::string& jeton, bool& trop_long) override;
 
 private:
     int lireOctet();  // -1 at end of input
+    bool lireLigneEditee();
+    void ecrireSortie(std::string_view texte);
+    void reposerLaQuestion();
     std::string sortie_;
+    std::string invite_;         // the question's last line, held for the line editor
+    std::string derniereLigne_;  // what stands on the screen's last line
     char tampon_[1 << 16];
+    std::string ligne_;  // the edited line and its newline
     std::size_t debut_ = 0, fin_ = 0;
     bool finAtteinte_ = false;
+    bool editeur_ = false, entreeTerminal_ = false;
 };
 
 // A scripted terminal: answers from a string, everything written kept.

@@ -118,7 +118,7 @@ int controle(Etat& e, int cas, const std::string& chaine) {
     e.l = static_cast<long>(chaine.size());
     while (e.refaire == 1) {
         con << chaine;
-        con.vider();
+        con.viderAvantLecture();
         bool trop_long = false;
         if (!con.lireJeton(e.entree, trop_long)) throw FinDeLEntree{};
         e.l1 = static_cast<long>(e.entree.size());

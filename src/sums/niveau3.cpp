@@ -4,6 +4,7 @@
 #include "commun/enfant.h"
 #include "commun/entiers.h"
 #include "commun/memoire.h"
+#include "commun/suivi.h"
 #include "sums/reduction.h"
 
 namespace harmo {
@@ -46,6 +47,7 @@ void fractionReduiteAPart(const Etape& t, Fraction& total, bool reduite, NTL::ZZ
             } else {
                 g = reduire(f.P, f.Q);
             }
+            progres("somme exacte : ecriture de P et Q");
             const std::vector<std::string> textes = enDecimal({&f.P, &f.Q});
             canal << f.P << f.Q << g << textes[0] << textes[1];
         }, static_cast<double>(NTL::NumBits(total.Q)) <= bitsEnPlace);

@@ -1,6 +1,7 @@
 #include "sums/reduction.h"
 
 #include "commun/coeurs.h"
+#include "commun/suivi.h"
 #include "commun/entiers.h"
 #include "commun/pont_gmp.h"
 #include "sums/parite.h"
@@ -87,6 +88,8 @@ void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& 
         std::vector<std::uint64_t> facteurs;
         VueMpz a(A);
         for (std::size_t t = k; t < n; t += parts) {
+            if (k == 0 && t % 16384 < parts)
+                progres("somme exacte : fraction irreductible", static_cast<double>(t) / static_cast<double>(n));
             const std::uint64_t p = d.premiers[t], e = d.exposants[t];
             if (e == 0) continue;
             if (e == 1 && !(d.parite == paire && p == 2)) {

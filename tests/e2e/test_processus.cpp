@@ -230,7 +230,7 @@ TEST(Processus, ProgresSurUnTerminalSeulement) {
     terminal.attendreFin();
     tube.attendreFin();
     EXPECT_NE(terminal.erreur.find("somme exacte"), std::string::npos) << terminal.erreur;
-    EXPECT_NE(terminal.erreur.find("\r"), std::string::npos);
+    EXPECT_NE(terminal.erreur.find("\0337  "), std::string::npos);
     EXPECT_NE(terminal.erreur.find("\033[K"), std::string::npos);
     EXPECT_EQ(tube.erreur, "");
     EXPECT_EQ(terminal.sortie, tube.sortie);
@@ -404,4 +404,161 @@ TEST(Processus, SansProcessusNiThreadLesEchecsSontDits) {
     EXPECT_NE(p.sortie.find("H(1000000) = P/Q  =  "), std::string::npos);
     EXPECT_NE(p.sortie.find(" \n \n \t Calcul impossible : impossible de creer un processus ("), std::string::npos);
     EXPECT_NE(p.sortie.find(h10), std::string::npos);
+}
+
+namespace {
+
+// The program on a pseudo-terminal, as a person runs it: every stream on the
+// terminal, keys typed on its master side.
+class Terminal {
+public:
+    explicit Terminal(const std::string& etat) {
+        int maitre = -1;
+        winsize w{};
+        w.ws_col = 200;
+        w.ws_row = 50;
+        pid_ = ::forkpty(&maitre, nullptr, nullptr, &w);
+        if (pid_ == 0) {
+            ::setenv("XDG_STATE_HOME", etat.c_str(), 1);
+            ::setenv("TERM", "xterm", 1);
+            ::execl(HARMONIQUES, HARMONIQUES, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        maitre_ = maitre;
+    }
+    ~Terminal() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (maitre_ >= 0) ::close(maitre_);
+    }
+    void taper(const std::string& touches) {
+        for (char c : touches) {
+            ASSERT_EQ(::write(maitre_, &c, 1), 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    // Reads until the screen's bytes hold texte past position depuis.
+    bool attendre(const std::string& texte, double secondes, std::size_t depuis = 0) {
+        const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
+        while (ecran.find(texte, depuis) == std::string::npos) {
+            if (Horloge::now() > fin) return false;
+            pollfd p{maitre_, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0) continue;
+            char bloc[65536];
+            const ssize_t n = ::read(maitre_, bloc, sizeof bloc);
+            if (n <= 0) return ecran.find(texte, depuis) != std::string::npos;
+            ecran.append(bloc, static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+    int statut(double secondes = 20) {
+        const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
+        int s = -1;
+        while (Horloge::now() < fin) {
+            attendre("\x01jamais", 0.05);
+            if (::waitpid(pid_, &s, WNOHANG) == pid_) {
+                pid_ = -1;
+                return s;
+            }
+        }
+        return -1;
+    }
+    std::string ecran;
+
+private:
+    pid_t pid_ = -1;
+    int maitre_ = -1;
+};
+
+struct DossierTemporaire {
+    DossierTemporaire() {
+        char modele[] = "/tmp/harmoniques-etat-XXXXXX";
+        chemin = ::mkdtemp(modele);
+    }
+    ~DossierTemporaire() { std::system(("rm -rf '" + chemin + "'").c_str()); }
+    std::string chemin;
+};
+
+const std::string menuChoix = "Quel est votre choix ? : ";
+
+}  // namespace
+
+TEST(Terminal, EditionEtHistoriqueEntreDeuxSeances) {
+    DossierTemporaire etat;
+    {
+        Terminal t(etat.chemin);
+        ASSERT_TRUE(t.attendre(menuChoix, 10));
+        // 105, Left, Backspace: 15.
+        t.taper("1\r0\r105\x1b[D\x7f\r2\r1\r");
+        ASSERT_TRUE(t.attendre("de dernier terme  1/15  comporte 15  termes.", 10)) << t.ecran;
+        t.taper("0\r0\r");
+        const std::size_t avant = t.ecran.size();
+        ASSERT_TRUE(t.attendre(menuChoix, 10, avant));
+        // Up brings back the last line, "0": the program ends.
+        t.taper("\x1b[A\r");
+        const int s = t.statut();
+        EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    }
+    std::ifstream f(etat.chemin + "/harmoniques/historique");
+    std::stringstream lignes;
+    lignes << f.rdbuf();
+    EXPECT_EQ(lignes.str(), "1\n0\n15\n2\n1\n0\n0\n0\n");
+    // A new run: the first Up finds the last line of the one before.
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("\x1b[A\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, SansHistoriquePossibleRienNeChange) {
+    Terminal t("/proc/harmoniques-impossible");
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("3\r");
+    ASSERT_TRUE(t.attendre("LA PREMIERE PARTIE", 10));
+    t.taper("0\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, CtrlCAUneQuestionLaReposeEtCtrlDTermine) {
+    DossierTemporaire etat;
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1\r0\r");
+    ASSERT_TRUE(t.attendre("Valeur de N  ? :  ", 10));
+    const std::size_t avant = t.ecran.size();
+    t.taper("12\x03");
+    // The question again, on a new line; the session goes on.
+    ASSERT_TRUE(t.attendre("Valeur de N  ? :  ", 10, avant)) << t.ecran.substr(avant);
+    EXPECT_LT(t.ecran.find('\n', avant), t.ecran.find("Valeur de N  ? :  ", avant));
+    t.taper("7\r2\r1\r");
+    ASSERT_TRUE(t.attendre("de dernier terme  1/7  comporte 7  termes.", 10)) << t.ecran.substr(avant);
+    t.taper("0\r0\r");
+    ASSERT_TRUE(t.attendre(menuChoix, 10, avant));
+    t.taper("\x04");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, LAvancementDUneFactorisationSeVoit) {
+    // The numerator of the sum without 9 up to 1000 (322 digits) takes
+    // minutes: its progress line shows within two seconds, with the time.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1 0 1000 1 1 9 3 5 10 1 1\r");
+    ASSERT_TRUE(t.attendre("P = ", 20));
+    const auto t0 = Horloge::now();
+    ASSERT_TRUE(t.attendre("factorisation de P : cofacteur de 322 chiffres, 1 s", 5));
+    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 2.0);
+    ASSERT_TRUE(t.attendre("factorisation de P : cofacteur de 322 chiffres, 2 s", 5));
+    t.taper("\x03");
+    ASSERT_TRUE(t.attendre("Calcul interrompu.", 5));
+    ASSERT_TRUE(t.attendre(menuChoix, 10, t.ecran.find("Calcul interrompu.")));
+    t.taper("\x04");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
 }

@@ -274,9 +274,13 @@ TEST(Euler, AvertiQuandLaFormuleNeDonnePasLesChiffres) {
         // log10 of the error, against the announced decimals less 2, or the
         // printed ones when fewer were asked (the last one is rounded).
         const double erreur = mpfr_zero_p(a) ? -1000 : mpfr_get_d(a, MPFR_RNDN) > 0 ? std::log10(mpfr_get_d(a, MPFR_RNDN)) : -1000;
-        if (erreur > -std::min<long>(d - 1, e.nd1 - 2)) EXPECT_TRUE(averti) << n << " " << d << " " << imprime;
+        if (erreur > -std::min<long>(d - 1, e.nd1 - 2)) {
+            EXPECT_TRUE(averti) << n << " " << d << " " << imprime;
+        }
         // The warning never comes when every digit asked is within reach.
-        if (d + 2 < e.nd1) EXPECT_FALSE(averti) << n << " " << d;
+        if (d + 2 < e.nd1) {
+            EXPECT_FALSE(averti) << n << " " << d;
+        }
         (averti ? avertis : muets)++;
         mpfr_clears(a, b, nullptr);
     }

@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/editeur.h"
+
+#include "shell/signaux.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include <readline/history.h>
+#include <readline/readline.h>
+
+namespace harmo {
+
+namespace {
+
+const int lignesGardees = 1000;
+std::string historique;  // "" when there is none
+
+bool lue = false, fin = false;
+std::string recue;
+
+extern "C" void surLigne(char* ligne) {
+    lue = true;
+    fin = ligne == nullptr;
+    if (ligne) {
+        recue = ligne;
+        std::free(ligne);
+    }
+    rl_callback_handler_remove();
+}
+
+// mkdir -p, quietly.
+bool creerDossiers(const std::string& chemin) {
+    for (std::size_t i = 1; i <= chemin.size(); ++i)
+        if (i == chemin.size() || chemin[i] == '/') {
+            const std::string d = chemin.substr(0, i);
+            if (::mkdir(d.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        }
+    return true;
+}
+
+void garder(const std::string& ligne) {
+    if (ligne.find_first_not_of(" \t\n\v\f\r") == std::string::npos) return;  // blanks are not kept
+    add_history(ligne.c_str());
+    if (historique.empty()) return;
+    if (append_history(1, historique.c_str()) == 0) history_truncate_file(historique.c_str(), lignesGardees);
+}
+
+}  // namespace
+
+std::string fichierHistorique() {
+    const char* etat = std::getenv("XDG_STATE_HOME");
+    if (etat && etat[0] == '/') return std::string(etat) + "/harmoniques/historique";
+    const char* maison = std::getenv("HOME");
+    if (maison && maison[0]) return std::string(maison) + "/.local/state/harmoniques/historique";
+    return "";
+}
+
+void installerEditeur() {
+    rl_readline_name = "harmoniques";
+    rl_catch_signals = 0;  // Ctrl-C is the program's (shell/signaux.h)
+    rl_catch_sigwinch = 1;
+    rl_bind_key('\t', rl_insert);
+    using_history();
+    stifle_history(lignesGardees);
+    historique = fichierHistorique();
+    if (historique.empty()) return;
+    const std::string dossier = historique.substr(0, historique.rfind('/'));
+    const int fd = creerDossiers(dossier) ? ::open(historique.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600) : -1;
+    if (fd < 0) {
+        historique.clear();
+        return;
+    }
+    ::close(fd);
+    read_history(historique.c_str());
+}
+
+Lecture lireLigne(const std::string& invite, std::string& ligne) {
+    lue = fin = false;
+    recue.clear();
+    rl_callback_handler_install(invite.c_str(), surLigne);
+    while (!lue) {
+        pollfd p{0, POLLIN, 0};
+        const int r = ::poll(&p, 1, -1);
+        if (r < 0 && errno == EINTR) {
+            if (!interruptionDeQuestion()) continue;
+            // Ctrl-C: the line goes, the question comes again on a new line.
+            rl_free_line_state();
+            rl_callback_sigcleanup();
+            rl_callback_handler_remove();
+            std::fputs("\n", rl_outstream);
+            std::fflush(rl_outstream);
+            return Lecture::interrompue;
+        }
+        if (r < 0) return Lecture::fin;
+        rl_callback_read_char();
+    }
+    if (fin) return Lecture::fin;
+    ligne = recue;
+    garder(ligne);
+    return Lecture::ligne;
+}
+
+}  // namespace harmo
