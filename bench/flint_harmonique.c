@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Reference for the benchmark: FLINT's harmonic number and its decimal text,
    printed like the program prints a reduced H(N) (numerator, then denominator). */
 #include <flint/arith.h>

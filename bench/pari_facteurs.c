@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Reference for the benchmark: PARI's own factorisation of the numerator
    and the denominator of the harmonic sum of a parity up to n, as the
    program asks for them (Z_factor, then isprime on each factor), timed

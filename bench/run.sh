@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Benchmarks of the program, whole process from the first answer to the exit,
 # each beside a reference measured in the same run (see bench/README.md).
 # Needs a Release build in build/, and for the references the Debian packages

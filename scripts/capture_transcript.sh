@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes tests/e2e/cases/NAME.out from the program's current output for the
 # answers in NAME.in (or NAME.in.sh). Read the result before committing it:
 # a transcript is only worth what its review was.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Turns the text of decimals into a C++ source holding it as one constant.
 file(READ ${IN} digits)
 string(STRIP "${digits}" digits)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Writes the first D decimals of the Euler-Mascheroni constant (after "0.")
    on standard output, truncated, not rounded.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Regenerates data/gamma_170000.txt, the decimals embedded in the program.
 set -eu
 cd "$(dirname "$0")/.."

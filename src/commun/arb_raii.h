@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arb and FLINT values that free themselves, so that an exception (an
 // interrupt request) thrown between their creation and their end leaks
 // nothing.

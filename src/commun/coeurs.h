@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How many threads the heavy computations may use: the machine's cores; and
 // how they start one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The doubles nearest ln 2 and ln 10: every conversion between bits and
 // decimal digits goes through them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decimal text of integers of any size, both ways, through GMP: quasi-linear
 // time (subquadratic divide and conquer), and the same text as NTL's own
 // stream conversions, which work one digit at a time.

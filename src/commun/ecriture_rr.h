@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decimal text of an RR value, byte for byte as NTL's stream output
 // writes it at the output precision in force, in quasi-linear time.
 //

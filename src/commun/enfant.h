@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A computation that the program can abandon at once: it runs in a child
 // process (fork), sends back its results and its progress through a pipe,
 // and is killed when an interrupt is requested. For the work that sits in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-number arithmetic that GMP does faster than NTL on large operands:
 // gcd (subquadratic) and exact division (a division that knows there is no
 // remainder), on read-only views of the ZZ limbs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory that a computation may still take: the smallest of
 // MemAvailable (/proc/meminfo), what the address-space and data limits
 // (RLIMIT_AS, RLIMIT_DATA) leave beside what the process already maps, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Views and copies between NTL's ZZ and GMP's mpz_t: NTL keeps its integers
 // as GMP limbs, so a read-only view costs nothing and a copy one memcpy.
 #pragma once

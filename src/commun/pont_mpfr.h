@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exact conversions between NTL's RR and MPFR. An RR is a mantissa and a
 // power of two, as an MPFR number is: both ways the value is kept bit for bit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What long computations tell the outside while they run: whether they must
 // stop (an interrupt request), and how far they are (progress).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // log, exp and pow of RR values, computed by MPFR. Both libraries round these
 // to nearest at the working precision (every NTL value sampled was bit for bit
 // MPFR's), and MPFR is 30 to 150 times faster from 50,000 bits on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu item 5: the N whose harmonic sums bracket a value H, from the estimate
 // e^(H - gamma) and steps of one with the expansion.
 #include "commun/constantes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "euler/constante.h"
 
 #include "commun/pont_mpfr.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Euler-Mascheroni constant, from its stored decimals.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The steps that menu items 4 and 5 share around the expansion
 //     H(N) ~ ln N + gamma + 1/(2N) + T(2) + T(4) + ... + T(k):
 // the accuracy the program can reach, the search of the last term, and the

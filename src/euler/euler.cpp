@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu item 4: H(N) by the Euler-Mascheroni expansion, with the working
 // precision, the number of terms and the decimals of the constant sized from
 // the request.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu items 4 and 5: approximate H(N), and the N whose sums bracket a value H.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "euler/repli_decimal.h"
 
 #include "commun/pont_mpfr.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A decimal fraction 0.d1 d2 ... dL folded digit by digit, from the last
 // digit back to the first, each step rounded to nearest at p bits:
 //     x_L = 0,   x_(k-1) = round(round(x_k + d_k) / 10),   result x_0.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The correction terms of the expansion H(N) ~ ln N + gamma + 1/(2N) + T(2) + T(4) + ...
 #pragma once
 

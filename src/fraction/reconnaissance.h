@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Is a fraction x = P/Q (in lowest terms, at least the first term) a harmonic
 // sum of a parity, and if not, which H(N) lies just below it?
 #pragma once

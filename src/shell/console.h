@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The terminal of the dialogue: prompts and results go out, whitespace-
 // delimited answers come in. The real one works on the standard streams;
 // tests drive the dialogues through a scripted one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program state: every variable of the program, in one record that is
 // handed to every operation, so that all of them see the same instance.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The prompted input reader: every answer of the dialogue goes through controle.
 #pragma once
 

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // harmoniques: exact and approximate work on harmonic and Kempner sums.
 #include "shell/console.h"
 #include "shell/etat.h"
 #include "shell/menu.h"
+#include "shell/options.h"
 #include "shell/progres_terminal.h"
 #include "shell/signaux.h"
 #include "commun/suivi.h"
@@ -15,7 +17,9 @@ void viderLaConsole() {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int option = harmo::traiterOptions(argc, argv);
+    if (option >= 0) return option;
     harmo::ConsoleStandard console;
     laConsole = &console;
     harmo::installerSignaux();

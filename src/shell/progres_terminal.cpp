@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/progres_terminal.h"
 
 #include "commun/suivi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Progress on the terminal: written on standard error, only when it is a
 // terminal, once a computation has run for a second: the last text sent,
 // kept until then, redrawn at least once a second while the work lasts, with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl-C and a closed output.
 //
 // While the program computes, SIGINT raises the flag of commun/suivi.h: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The prime factorisation display: S as a product of prime powers.
 //
 // Trial division by the shared list of known primes (extended by Suiv) takes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One stage of a sum of menu item 1, as a pure computation.
 //
 // A stage covers the candidates n of a parity with N1 < n <= N: all of them

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prime factorisation by PARI/GP's library (Debian libpari-dev): trial
 // division, Pollard rho, SQUFOF, ECM and the quadratic sieve, the method
 // chosen by the size of what is left. Measured on the numerators of H(n):

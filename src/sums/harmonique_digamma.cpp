@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sums/harmonique_digamma.h"
 
 #include "commun/arb_raii.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Harmonic sums of the three parities for any N, certified, through the
 // digamma function:
 //     H(N) = psi(N + 1) + gamma,

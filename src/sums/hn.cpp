@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu item 1, the dialogue: parity, N, kind of sum, level, then stages and
 // continuations. Each stage is computed by the core of sums/etape.h; this
 // file asks, keeps the program state and prints.

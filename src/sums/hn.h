@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu item 1: harmonic and Kempner sums.
 #pragma once
 

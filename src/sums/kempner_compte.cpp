@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sums/kempner_compte.h"
 
 #include "commun/decimal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting the terms of a Kempner sum without enumerating them: the numbers
 // up to X that avoid a digit sequence, by a digit-by-digit count over the
 // decimal writing of X.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Partial Kempner sums for any N, certified: the sum of 1/n over the n <= N
 // whose decimal writing avoids a digit sequence w and whose last digit has
 // the parity, as an Arb ball (midpoint and rigorous radius), in a time that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Level 3 of menu item 1: the exact sum of a stage and the lowest terms of
 // the whole sum, after a check that they fit in memory; large ones in a child
 // process (commun/enfant.h), which Ctrl-C abandons at once, small ones in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The candidate denominators of each parity, in one place.
 //
 //   parity 0 ('normale'): 1, 2, 3, ..., every n >= 1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lowest terms of an exact harmonic sum without a gcd of the huge pair.
 //
 // Let S be the sum of 1/n over the candidates n <= N of a parity and L the

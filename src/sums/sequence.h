@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Does the decimal writing of n contain a given run of digits?
 //
 // The digits of n are read from the units upward and drive the matching

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Level 2 of menu item 1: the value that the term-by-term sum prints, for
 // stages of any length.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exact sums of unit fractions 1/n, unreduced, by balanced binary splitting.
 //
 // Adding a/b + c/d = (ad + cb) / (bd) with no gcd, the terms 1/n of a list

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exact harmonic sums by one weighted pass over the odd denominators.
 //
 // Every n >= 1 is k 2^j with k odd, so

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the program with the answers of CASE.in (or the output of CASE.in.sh)
 # through a pipe and compares everything it prints with CASE.out, byte for
 # byte, and its exit status with CASE.rc (1 when there is none). With a file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program as a process: Ctrl-C during a computation and at a prompt,
 // progress on a terminal and not on a pipe, a closed output. The program's
 // path comes from the build (HARMONIQUES).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The factorisation display done literally, the oracle of the display by
 // trial division and PARI: trial division by primes found one after the
 // other (each odd candidate tried by the known primes up to its root), a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The packet fold done literally, the oracle of the exact sums: packet 1 takes
 // paquet - 1 terms, every later packet paquet terms; each packet is filled
 // term by term, and the packets are folded into P/Q one after the other.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Harmonic fraction recognition done literally, the oracle of the fast route:
 // subtract 1/1, 1/2, ... (or the odd, or the even terms) one at a time,
 // reducing after every step, until the remainder is no longer positive; then

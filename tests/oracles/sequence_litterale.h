@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The digit-sequence test done literally, as the oracle of the automaton: the
 // digits of n are read from the units upward with a match state j (how many
 // digits of the end of the sequence the digits read last begin with), and on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu item 5 against the published least N with H(N) > n (OEIS A002387),
 // and the bracket H(N-1) <= H < H(N) checked on the exact sums.
 #include "euler/euler.h"

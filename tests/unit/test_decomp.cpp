@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prime factorisation display and the shared prime list.
 #include "shell/console.h"
 #include "shell/etat.h"

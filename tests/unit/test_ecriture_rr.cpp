@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast writing of RR values against NTL's own operator<<, the reference:
 // the same bytes for random mantissas and exponents, every layout, ties,
 // exact decimals, negative values and output precisions up to 200,000.

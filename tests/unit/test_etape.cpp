@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stage core of menu item 1 against the literal computations: the count
 // and the last kept term against the enumeration, the exact sum against the
 // packet fold, the approximate sum against RR term by term.

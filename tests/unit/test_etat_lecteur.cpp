@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program state at start and the input reader's cases.
 #include "shell/console.h"
 #include "shell/etat.h"

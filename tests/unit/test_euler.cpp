@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The constant, the expansion terms, and the values of menu items 4 and 5.
 #include "commun/pont_mpfr.h"
 #include "commun/transcendantes.h"

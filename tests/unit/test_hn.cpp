@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu item 1 driven through a scripted console: values against the sums done
 // literally, term by term with NTL.
 #include "shell/console.h"

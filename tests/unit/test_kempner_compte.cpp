@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting Kempner terms digit by digit, against the enumeration itself.
 #include "sums/kempner_compte.h"
 #include "sums/sequence.h"

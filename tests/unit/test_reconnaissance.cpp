@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Harmonic fraction recognition: the estimate-and-step route against the
 // term-by-term subtraction, on fractions of every kind.
 #include "fraction/reconnaissance.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The digit-sequence test: the literal scan with its fall-back, and the
 // automaton on machine words and on ZZ, against a plain search in the
 // decimal text.

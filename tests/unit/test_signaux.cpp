@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interrupt handler, in child processes: a first SIGINT during a
 // computation raises the flag and the process goes on; a second one, before
 // the first has been taken, ends it as the system would; so does one while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Level 2 at any N: the certified sums against published and brute-force
 // values, and the printed text of the fast route against the term-by-term
 // sum, stage after stage.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exact sums: the balanced tree and the odd/even splitting against the packet
 // fold done term by term and packet after packet.
 #include "sums/reduction.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The weighted sums over the odd denominators, and the lowest terms found
 // modulo 2^m, against the packet fold done literally and a gcd.
 #include "commun/entiers.h"
