@@ -36,7 +36,14 @@ Gardes compterGardes(const Etape& t);
 
 // The exact sum of the kept terms, unreduced (its denominator is not the
 // product of the denominators for a harmonic stage: see sommeDesCandidats).
+// A Kempner stage that removes less than 0.4 times the terms it keeps (in
+// the machine range) is the harmonic stage of its parity less the removed
+// terms (parLeComplement): the same rational, other integers.
 Fraction sommeExacte(const Etape& t);
+bool parLeComplement(const Etape& t, const NTL::ZZ& gardes);
+// The kept terms themselves in one product tree: Q is the product of the
+// kept denominators (the route of any Kempner stage before, kept for the tests).
+Fraction sommeExacteDirecte(const Etape& t);
 
 // The whole exact sum after the stage, from the sum before it. A harmonic
 // sum up to N is the same whatever its stages: when this stage is most of it
