@@ -212,15 +212,15 @@ Fraction sommeExacteDirecte(const Etape& t) {
     return f;
 }
 
-Taille tailleExacte(const Etape& t, long bitsAvant) {
+Taille tailleExacte(const Etape& t, long bitsAvant, double memoire) {
     Taille r;
     const NTL::ZZ X = t.parite == paire ? t.N / 2 : t.N;  // the bound of the lcm
-    if (!t.kempner && 2 * t.N1 <= t.N) {
-        r.octets = octetsParUniteDeLaBorne * NTL::conv<double>(X);
-        r.bits = 1.4427 * NTL::conv<double>(X);  // log2 e
-        r.chiffres = X * 4343 / 10000 + 1;  // log10 lcm(1..X) is about X log10 e
-        return r;
-    }
+    Taille afresh;
+    afresh.recalcul = true;
+    afresh.octets = octetsParUniteDeLaBorne * NTL::conv<double>(X);
+    afresh.bits = 1.4427 * NTL::conv<double>(X);  // log2 e
+    afresh.chiffres = X * 4343 / 10000 + 1;       // log10 lcm(1..X) is about X log10 e
+    if (!t.kempner && 2 * t.N1 <= t.N) return afresh;
     const NTL::ZZ gardes = compterGardes(t).nombre;
     const NTL::ZZ bits = gardes * NTL::NumBits(t.N) + bitsAvant;
     r.bits = NTL::conv<double>(bits);
@@ -228,7 +228,7 @@ Taille tailleExacte(const Etape& t, long bitsAvant) {
     if (!t.kempner) r.octets += octetsParUniteDeLaBorne * NTL::conv<double>(X);  // the lowest terms need the lcm
     if (parLeComplement(t, gardes)) {
         // The harmonic stage (in lowest terms from the first candidate), the
-        // removed terms, and their difference; then the lowest terms by the lcm.
+        // removed terms, and their difference.
         const double tailleN = static_cast<double>(NTL::NumBits(t.N));
         const double candidats = NTL::conv<double>(nombreDeCandidats(t.N, t.parite) - nombreDeCandidats(t.N1, t.parite));
         const double retires = candidats - NTL::conv<double>(gardes);
@@ -237,12 +237,15 @@ Taille tailleExacte(const Etape& t, long bitsAvant) {
         r.octets = std::max(r.octets, octetsParUniteDeLaBorne * NTL::conv<double>(X) + 2 * retires * tailleN + 4 * difference);
     }
     r.chiffres = bits * 30103 / 100000 + 1;
+    // A harmonic sum is the same whatever its stages: when the stage does not
+    // fit and the whole sum in lowest terms does, that is computed instead.
+    if (!t.kempner && r.octets > memoire && afresh.octets <= memoire) return afresh;
     return r;
 }
 
-Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite) {
+Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite, bool recalcul) {
     reduite = false;
-    if (!t.kempner && 2 * t.N1 <= t.N) {
+    if (!t.kempner && (recalcul || 2 * t.N1 <= t.N)) {
         reduite = true;
         return sommeHarmoniqueReduite(t.N, t.parite);
     }

@@ -47,10 +47,11 @@ Fraction sommeExacteDirecte(const Etape& t);
 
 // The whole exact sum after the stage, from the sum before it. A harmonic
 // sum up to N is the same whatever its stages: when this stage is most of it
-// (N1 <= N/2), it is computed afresh, in lowest terms (reduite is then set),
-// which costs less than the stage alone; otherwise the stage's sum joins the
-// one before, unreduced.
-Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite);
+// (N1 <= N/2), or when recalcul says so (the stage would not fit in memory,
+// tailleExacte), it is computed afresh, in lowest terms (reduite is then
+// set), which costs less than the stage alone; otherwise the stage's sum
+// joins the one before, unreduced.
+Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite, bool recalcul = false);
 
 // The memory that sommeExacteApres will take, and the digits of the
 // denominator it will build, estimated before any term is summed (bitsAvant:
@@ -58,11 +59,14 @@ Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite);
 // bytes per N for a whole harmonic sum in lowest terms (sieve, tree, text),
 // 16 bytes per 8 bits of the unreduced fraction otherwise.
 struct Taille {
+    bool recalcul = false;  // a harmonic sum computed afresh up to N, in lowest terms
     double octets = 0;   // the memory the computation will add to the program's
     double bits = 0;     // the size of the fraction it will build
     NTL::ZZ chiffres;    // its digits, as the refusal states them
 };
-Taille tailleExacte(const Etape& t, long bitsAvant);
+// memoire: what the computation may take; a harmonic continuation that would
+// not fit in it is computed afresh (recalcul) when that fits.
+Taille tailleExacte(const Etape& t, long bitsAvant, double memoire);
 
 // depart + 1/n1 + 1/n2 + ... over the kept terms in increasing order, each
 // quotient and each addition rounded to nearest at p bits (p >= 53), as RR

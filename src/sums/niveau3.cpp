@@ -20,12 +20,13 @@ const double bitsEnPlace = 12e6;
 }  // namespace
 
 void sommeExacteAPart(const Etape& t, Fraction& total, bool& reduite, NTL::RR& res, long p) {
-    const Taille taille = tailleExacte(t, NTL::NumBits(total.P) + NTL::NumBits(total.Q));
-    if (taille.octets > memoireUtilisable()) throw SommeTropGrande{taille.chiffres};
+    const double memoire = memoireUtilisable();
+    const Taille taille = tailleExacte(t, NTL::NumBits(total.P) + NTL::NumBits(total.Q), memoire);
+    if (taille.octets > memoire) throw SommeTropGrande{taille.chiffres};
     try {
         Resultat r = calculerAPart([&](Canal& canal) {
             bool red = false;
-            Fraction f = sommeExacteApres(t, total, red);
+            Fraction f = sommeExacteApres(t, total, red, taille.recalcul);
             canal << f.P << f.Q << static_cast<long>(red) << valeurDeLaFraction(f, p);
         }, taille.bits <= bitsEnPlace);
         long red = 0;
