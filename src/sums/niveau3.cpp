@@ -6,7 +6,9 @@
 #include "commun/entiers.h"
 #include "commun/memoire.h"
 #include "commun/suivi.h"
+#include "sums/parite.h"
 #include "sums/reduction.h"
+#include "sums/sequence.h"
 
 namespace harmo {
 
@@ -17,6 +19,13 @@ namespace {
 // all for the sum without 9 up to 10^6, 9.7 Mbit). A child would add about
 // 0.05 s at that size, copying its memory and sending the fraction back.
 const double bitsEnPlace = 12e6;
+// The lcm of the candidates is worth building when the fraction is not much
+// smaller than it (about 1.44 bits per unit of its bound).
+bool parLesPremiers(const Etape& t, const Fraction& f) {
+    const NTL::ZZ X = t.parite == paire ? t.N / 2 : t.N;
+    return X <= borneParPremiers && 1.4427 * NTL::conv<double>(X) <= 2 * static_cast<double>(NTL::NumBits(f.Q));
+}
+
 }  // namespace
 
 void sommeExacteAPart(const Etape& t, Fraction& total, bool& reduite, NTL::RR& res, long p) {
@@ -46,6 +55,13 @@ void fractionReduiteAPart(const Etape& t, Fraction& total, bool reduite, NTL::ZZ
             NTL::ZZ g(1);
             if (!t.kempner) {
                 if (!reduite) reduireSommeHarmonique(f.P, f.Q, t.N, t.parite);  // f is the whole sum up to N
+            } else if (parLesPremiers(t, f)) {
+                // A Kempner sum is a sum of candidates up to N: its reduced
+                // denominator divides their lcm, as for the harmonic sums.
+                const NTL::ZZ Q0 = f.Q;
+                const SequenceChiffres sequence(t.sequence);
+                reduireSommeHarmonique(f.P, f.Q, t.N, t.parite, &sequence);
+                diviserExactement(g, Q0, f.Q);
             } else {
                 g = reduire(f.P, f.Q);
             }

@@ -42,6 +42,19 @@ bool sommeNulleModulo(std::uint64_t p, std::uint64_t m, bool impairs) {
     return a == 0;
 }
 
+// The same sum over the kept candidates only: n = facteur p j for j = 1 .. m
+// (odd j when impairs), those whose writing avoids the sequence.
+bool sommeNulleModuloGardes(std::uint64_t p, std::uint64_t m, bool impairs, std::uint64_t facteur,
+                            const SequenceChiffres& sequence) {
+    std::uint64_t a = 0, b = 1;
+    for (std::uint64_t k = 1; k <= m; k += impairs ? 2 : 1) {
+        if (sequence.trouvee(facteur * p * k)) continue;
+        a = (a * k + b) % p;
+        b = (b * k) % p;
+    }
+    return a == 0;
+}
+
 }  // namespace
 
 bool denominateurCommun(const ZZ& N, long parite, DenominateurCommun& d) {
@@ -74,7 +87,7 @@ bool denominateurCommun(const ZZ& N, long parite, DenominateurCommun& d) {
     return true;
 }
 
-void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& d) {
+void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& d, const SequenceChiffres* sequence) {
     if (NTL::IsZero(A)) {
         P = 0;
         Q = 1;
@@ -95,7 +108,9 @@ void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& 
             if (e == 0) continue;
             if (e == 1 && !(d.parite == paire && p == 2)) {
                 // p^2 > bound: p divides A exactly when the sum over its multiples vanishes mod p.
-                if (sommeNulleModulo(p, d.borne / p, impairs)) facteurs.push_back(p);
+                const bool nulle = sequence ? sommeNulleModuloGardes(p, d.borne / p, impairs, d.parite == paire ? 2 : 1, *sequence)
+                                            : sommeNulleModulo(p, d.borne / p, impairs);
+                if (nulle) facteurs.push_back(p);
                 continue;
             }
             // Small primes: the power of p in A, read from A mod p^e.
@@ -130,7 +145,7 @@ void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& 
     diviserExactement(Q, d.L, g);
 }
 
-void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
+void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite, const SequenceChiffres* sequence) {
     if (NTL::IsZero(P)) {
         Q = 1;
         return;
@@ -143,7 +158,7 @@ void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite) {
     ZZ A;
     NTL::mul(A, P, d.L);
     diviserExactement(A, A, Q);
-    reduireParLesPremiers(P, Q, A, d);
+    reduireParLesPremiers(P, Q, A, d, sequence);
 }
 
 }  // namespace harmo

@@ -13,12 +13,17 @@
 //        A = (L/p) * (sum over the candidates p k of 1/k)   (mod p),
 //    with k < p: p divides A exactly when that short sum is 0 mod p, a loop
 //    of N/p word operations.
+// A Kempner sum (the candidates whose writing avoids a digit sequence) is a
+// sum of candidates too: L bounds its denominator all the same, and for
+// e = 1 the short sum runs over the kept multiples p k only.
 // Cost: a sieve up to N and O(N log log N) word operations, one product
 // A = P L and one exact division by Q; no gcd of numbers of millions of
 // digits. (The primes p > sqrt N that divide A are rare and come from
 // Wolstenholme-like congruences: D. W. Boyd, "A p-adic study of the partial
 // sums of the harmonic series", Experimental Mathematics 3 (1994) 287-302.)
 #pragma once
+
+#include "sums/sequence.h"
 
 #include <NTL/ZZ.h>
 
@@ -46,11 +51,13 @@ bool denominateurCommun(const ZZ& N, long parite, DenominateurCommun& d);
 
 // With A = S L for the sum S: P/Q = (A/g) / (L/g), g = gcd(A, L) found prime
 // by prime.
-void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& d);
+void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& d,
+                           const SequenceChiffres* sequence = nullptr);
 
 // P/Q, any pair of the sum of 1/n over the candidates n <= N of the parity
 // (0 every n, 1 the odd ones, 2 the even ones), is brought to lowest terms:
-// A = P L / Q by one product and one exact division, then the primes.
-void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite);
+// A = P L / Q by one product and one exact division, then the primes. With
+// a sequence, P/Q is the sum over the candidates that avoid it (Kempner).
+void reduireSommeHarmonique(ZZ& P, ZZ& Q, const ZZ& N, long parite, const SequenceChiffres* sequence = nullptr);
 
 }  // namespace harmo

@@ -4,6 +4,7 @@
 // packet fold, the approximate sum against RR term by term.
 #include "commun/entiers.h"
 #include "sums/etape.h"
+#include "sums/reduction.h"
 #include "sums/parite.h"
 #include "sums/sequence.h"
 
@@ -116,6 +117,13 @@ TEST(Etape, KempnerParLeComplementCommeLesGardes) {
         reduire(c, e);
         EXPECT_EQ(a, c) << essai;
         EXPECT_EQ(b, e) << essai;
+        // And prime by prime over the lcm of the candidates up to the last N,
+        // the kept multiples of the large primes only, as level 3 does.
+        const SequenceChiffres chiffres(seq);
+        ZZ g = total.P, h = total.Q;
+        reduireSommeHarmonique(g, h, N1, parite, &chiffres);
+        EXPECT_EQ(g, a) << essai;
+        EXPECT_EQ(h, b) << essai;
     }
     EXPECT_GT(parComplement, 60);
 }
