@@ -61,6 +61,10 @@ struct Fils {
 
 std::string raisonSysteme(const char* quoi, int erreur) { return std::string(quoi) + " (" + std::strerror(erreur) + ")"; }
 
+// The failures of a computation that ran out of memory, and of a result cut short.
+const EchecDuCalcul sansMemoire{true, "memoire insuffisante"};
+const EchecDuCalcul incomplet{false, "resultat incomplet"};
+
 // In the child, an allocation that GMP or FLINT cannot satisfy ends the child
 // with a failure for memory, instead of the library's abort.
 void memoireEpuisee() {
@@ -72,16 +76,12 @@ void* allouer(std::size_t n) {
     if (!p && n) memoireEpuisee();
     return p;
 }
-void* reallouerGmp(void* p, std::size_t, std::size_t n) {
-    void* q = std::realloc(p, n);
-    if (!q && n) memoireEpuisee();
-    return q;
-}
 void* reallouer(void* p, std::size_t n) {
     void* q = std::realloc(p, n);
     if (!q && n) memoireEpuisee();
     return q;
 }
+void* reallouerGmp(void* p, std::size_t, std::size_t n) { return reallouer(p, n); }
 void* allouerZero(std::size_t n, std::size_t t) {
     void* p = std::calloc(n, t);
     if (!p && n && t) memoireEpuisee();
@@ -132,7 +132,7 @@ Canal& Canal::operator<<(const NTL::RR& x) {
 }
 
 void Resultat::lire(void* p, std::size_t n) {
-    if (pos_ + n > d_.size()) throw EchecDuCalcul{false, "resultat incomplet"};
+    if (pos_ + n > d_.size()) throw incomplet;
     std::memcpy(p, d_.data() + pos_, n);
     pos_ += n;
 }
@@ -145,7 +145,7 @@ Resultat& Resultat::operator>>(long& v) {
 Resultat& Resultat::operator>>(std::string& t) {
     std::uint64_t n;
     lire(&n, 8);
-    if (pos_ + n > d_.size()) throw EchecDuCalcul{false, "resultat incomplet"};
+    if (pos_ + n > d_.size()) throw incomplet;
     t.assign(d_, pos_, n);
     pos_ += n;
     return *this;
@@ -154,7 +154,7 @@ Resultat& Resultat::operator>>(std::string& t) {
 Resultat& Resultat::operator>>(NTL::ZZ& z) {
     long signe, n;
     *this >> signe >> n;
-    if (n < 0 || pos_ + static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t) > d_.size()) throw EchecDuCalcul{false, "resultat incomplet"};
+    if (n < 0 || pos_ + static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t) > d_.size()) throw incomplet;
     NTL::ZZ_limbs_set(z, reinterpret_cast<const NTL::ZZ_limb_t*>(d_.data() + pos_), n);
     pos_ += static_cast<std::size_t>(n) * sizeof(NTL::ZZ_limb_t);
     if (signe < 0) NTL::negate(z, z);
@@ -178,7 +178,7 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
         try {
             travail(canal);
         } catch (const std::bad_alloc&) {
-            throw EchecDuCalcul{};
+            throw sansMemoire;
         }
         verifierInterruption();  // an interrupt during the last step that checks none
         return Resultat(std::move(donnees));
@@ -245,7 +245,6 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
         else if (type == 'E')
             echec = true;
     };
-    // The text of an 'E' frame is its reason.
     char bloc[1 << 16];
     for (;;) {
         if (interruptionDemandee.load()) throw CalculInterrompu{};  // ~Fils kills and reaps the child
@@ -291,11 +290,15 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
     }
     fils.pid = -1;
     if (interruptionDemandee.load()) throw CalculInterrompu{};
-    if (echec) throw EchecDuCalcul{texte == "memoire", texte == "memoire" ? texte : "echec du calcul (" + texte + ")"};
+    // The text of an 'E' frame is its reason.
+    if (echec) {
+        if (texte == "memoire") throw sansMemoire;
+        throw EchecDuCalcul{false, "echec du calcul (" + texte + ")"};
+    }
     if (WIFSIGNALED(statut)) {
         // SIGKILL from outside: the kernel's answer to a machine out of memory.
         const int s = WTERMSIG(statut);
-        if (s == SIGKILL) throw EchecDuCalcul{true, "memoire"};
+        if (s == SIGKILL) throw sansMemoire;
         throw EchecDuCalcul{false, "le calcul s'est arrete sur le signal " + std::to_string(s) + " (" + ::strsignal(s) + ")"};
     }
     if (!fini || !WIFEXITED(statut) || WEXITSTATUS(statut) != 0)

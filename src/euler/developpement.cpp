@@ -2,8 +2,8 @@
 #include "euler/developpement.h"
 
 #include "commun/constantes.h"
-#include "commun/suivi.h"
 #include "commun/pont_mpfr.h"
+#include "commun/suivi.h"
 #include "commun/transcendantes.h"
 #include "euler/termes.h"
 #include "shell/console.h"

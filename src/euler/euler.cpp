@@ -79,7 +79,6 @@ int euler(Etat& e) {
 
     // The constant to the decimals the last term allows, and the sum.
     e.A = CstE(e);
-    verifierInterruption();
     e.H = valeurDuDeveloppement(e);
     verifierInterruption();  // a request during the last steps: the value is dropped
     con << " \n \n  \t  H(" << e.N << ") =  " << e.H << " \n ";

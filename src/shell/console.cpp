@@ -43,23 +43,24 @@ Console& Console::operator<<(const NTL::RR& v) {
 
 ConsoleStandard::ConsoleStandard() {
     sortie_.reserve(1 << 16);
-    entreeTerminal_ = ::isatty(0) == 1;
-    editeur_ = entreeTerminal_ && ::isatty(1) == 1;
+    editeur_ = ::isatty(0) == 1 && ::isatty(1) == 1;
     if (editeur_) installerEditeur();
 }
 
 ConsoleStandard::~ConsoleStandard() {
-    sortie_.insert(0, invite_);
-    invite_.clear();
+    rendreLInvite();
     vider();
 }
 
+// A question held for the editor that no line was read for (the input has
+// ended): it goes out as written text, before whatever follows.
+void ConsoleStandard::rendreLInvite() {
+    sortie_.insert(0, invite_);
+    invite_.clear();
+}
+
 void ConsoleStandard::ecrire(std::string_view texte) {
-    if (!invite_.empty()) {
-        // A question held for the editor, and more text after it: both go out.
-        sortie_.insert(0, invite_);
-        invite_.clear();
-    }
+    if (!invite_.empty()) rendreLInvite();
     sortie_.append(texte);
     if (sortie_.size() >= (1 << 20)) vider();
 }
@@ -114,7 +115,7 @@ void ConsoleStandard::allerALaFin() {
 // again on a new line.
 void ConsoleStandard::reposerLaQuestion() {
     debut_ = fin_ = 0;
-    ecrireSortie("\n" + std::string(derniereLigne_));
+    ecrireSortie("\n" + derniereLigne_);
 }
 
 namespace {
@@ -189,12 +190,11 @@ bool ConsoleStandard::lireJeton(std::string& jeton, bool& trop_long) {
     jeton.clear();
     trop_long = false;
     int c;
-    for (;;) {
+    // (A blank line answered on the editor: the next line has no prompt.)
+    do {
         c = lireOctet();
         if (c < 0) return false;
-        if (!blanc(c)) break;
-        // A blank line answered on the editor: the next line has no prompt.
-    }
+    } while (blanc(c));
     if (!invite_.empty()) {
         // The answer was typed ahead on an earlier line: the question is shown
         // as on a pipe.

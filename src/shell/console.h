@@ -65,6 +65,7 @@ private:
     bool lireLigneEditee();
     void ecrireSortie(std::string_view texte);
     void reposerLaQuestion();
+    void rendreLInvite();
     std::string sortie_;
     std::string invite_;         // the question's last line, held for the line editor
     std::string derniereLigne_;  // what stands on the screen's last line
@@ -72,7 +73,7 @@ private:
     std::string ligne_;  // the edited line and its newline
     std::size_t debut_ = 0, fin_ = 0;
     bool finAtteinte_ = false;
-    bool editeur_ = false, entreeTerminal_ = false;
+    bool editeur_ = false;
 };
 
 // A scripted terminal: answers from a string, everything written kept.

@@ -5,9 +5,9 @@
 #include "fraction/calcul.h"
 #include "shell/console.h"
 #include "shell/echec.h"
-#include "commun/enfant.h"
 #include "shell/lecteur.h"
 #include "shell/signaux.h"
+#include "commun/enfant.h"
 #include "commun/suivi.h"
 #include "sums/hn.h"
 

@@ -7,8 +7,8 @@
 #include <gmp.h>
 #include <mpfr.h>
 
-#include <cstdio>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 #include <pari/pari.h>  // last: its macros stay out of the other headers
@@ -36,8 +36,6 @@ std::string versionPari() {
     const long c = paricfg_version_code;
     return std::to_string(c >> 16) + "." + std::to_string((c >> 8) & 255) + "." + std::to_string(c & 255);
 }
-
-}  // namespace
 
 std::string texteAide() {
     return "Usage : harmoniques [--help | --version]\n"
@@ -82,6 +80,8 @@ std::string texteVersion() {
            versionPari() + "\n" +
            "Licence GPL-3.0-or-later : GNU GPL version 3 ou ulterieure <https://gnu.org/licenses/gpl.html>.\n";
 }
+
+}  // namespace
 
 int traiterOptions(int argc, char** argv) {
     if (argc <= 1) return -1;

@@ -15,10 +15,11 @@
 
 #include <algorithm>
 #include <array>
-#include <string>
-#include <vector>
 #include <cstdint>
 #include <future>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace harmo {
 
@@ -101,15 +102,15 @@ private:
 };
 
 template <class Fonction>
-void pourLesGrandsGardes(const Etape& t, const SequenceChiffres&, const NTL::ZZ& de, Fonction&& f,
-                         long bloc = 4096) {
+void pourLesGrandsGardes(const Etape& t, const NTL::ZZ& de, Fonction&& f, long bloc = 4096) {
     if (de > t.N) return;
     const int pas = static_cast<int>(pasDesCandidats[t.parite]);
-    ChiffresCourants chiffres(de, t.kempner ? t.sequence : std::vector<long>{});
+    std::optional<ChiffresCourants> chiffres;  // the digits matter to Kempner sums only
+    if (t.kempner) chiffres.emplace(de, t.sequence);
     long compte = 0;
     for (NTL::ZZ n = de; n <= t.N; n += pas) {
-        if (!t.kempner || !chiffres.trouvee()) f(static_cast<const NTL::ZZ&>(n));
-        if (t.kempner) chiffres.avancer(pas);
+        if (!chiffres || !chiffres->trouvee()) f(static_cast<const NTL::ZZ&>(n));
+        if (chiffres) chiffres->avancer(pas);
         if (++compte % bloc == 0) verifierInterruption();
     }
 }
@@ -207,34 +208,34 @@ Fraction sommeExacteDirecte(const Etape& t) {
     Fraction f;
     if (!p.vide) f = sommeDesGardesMachine(t, seq, p.de, p.a);
     SommeEnArbre grands;
-    pourLesGrandsGardes(t, seq, p.suite, [&](const NTL::ZZ& n) { grands.terme(n); });
+    pourLesGrandsGardes(t, p.suite, [&](const NTL::ZZ& n) { grands.terme(n); });
     ajouter(f, grands.resultat());
     return f;
 }
 
 Taille tailleExacte(const Etape& t, long bitsAvant, double memoire) {
     Taille r;
-    const NTL::ZZ X = t.parite == paire ? t.N / 2 : t.N;  // the bound of the lcm
+    const NTL::ZZ X = borneDuPpcm(t.N, t.parite);
     Taille afresh;
     afresh.recalcul = true;
     afresh.octets = octetsParUniteDeLaBorne * NTL::conv<double>(X);
-    afresh.bits = 1.4427 * NTL::conv<double>(X);  // log2 e
-    afresh.chiffres = X * 4343 / 10000 + 1;       // log10 lcm(1..X) is about X log10 e
+    afresh.bits = bitsDuPpcm(t.N, t.parite);
+    afresh.chiffres = X * 4343 / 10000 + 1;  // log10 lcm(1..X) is about X log10 e
     if (!t.kempner && 2 * t.N1 <= t.N) return afresh;
     const NTL::ZZ gardes = compterGardes(t).nombre;
     const NTL::ZZ bits = gardes * NTL::NumBits(t.N) + bitsAvant;
     r.bits = NTL::conv<double>(bits);
     r.octets = 2 * r.bits;
-    if (!t.kempner) r.octets += octetsParUniteDeLaBorne * NTL::conv<double>(X);  // the lowest terms need the lcm
+    if (!t.kempner) r.octets += afresh.octets;  // the lowest terms need the lcm
     if (parLeComplement(t, gardes)) {
         // The harmonic stage (in lowest terms from the first candidate), the
         // removed terms, and their difference.
         const double tailleN = static_cast<double>(NTL::NumBits(t.N));
         const double candidats = NTL::conv<double>(nombreDeCandidats(t.N, t.parite) - nombreDeCandidats(t.N1, t.parite));
         const double retires = candidats - NTL::conv<double>(gardes);
-        const double harmonique = nombreDeCandidats(t.N1, t.parite) <= 0 ? 1.4427 * NTL::conv<double>(X) : candidats * tailleN;
+        const double harmonique = nombreDeCandidats(t.N1, t.parite) <= 0 ? afresh.bits : candidats * tailleN;
         const double difference = harmonique + retires * tailleN + static_cast<double>(bitsAvant);
-        r.octets = std::max(r.octets, octetsParUniteDeLaBorne * NTL::conv<double>(X) + 2 * retires * tailleN + 4 * difference);
+        r.octets = std::max(r.octets, afresh.octets + 2 * retires * tailleN + 4 * difference);
     }
     r.chiffres = bits * 30103 / 100000 + 1;
     // A harmonic sum is the same whatever its stages: when the stage does not
@@ -301,7 +302,7 @@ NTL::RR sommeTermeATerme(const Etape& t, const NTL::RR& depart, long p) {
     const auto bloc = static_cast<std::uint64_t>(std::max(1.0, 65536 / parTerme));
     if (!plage.vide)
         pourLesGardes(t, seq, plage.de, plage.a, [&](std::uint64_t n) { somme.terme(n); }, "somme terme a terme", bloc);
-    pourLesGrandsGardes(t, seq, plage.suite, [&](const NTL::ZZ& n) { somme.terme(n); },
+    pourLesGrandsGardes(t, plage.suite, [&](const NTL::ZZ& n) { somme.terme(n); },
                         static_cast<long>(std::min<std::uint64_t>(bloc, 4096) / (1 + NTL::NumBits(t.N) / 4096)) + 1);
     return somme.resultat(depart);
 }

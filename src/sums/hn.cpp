@@ -7,11 +7,10 @@
 #include "commun/constantes.h"
 #include "commun/decimal.h"
 #include "commun/ecriture_rr.h"
+#include "commun/enfant.h"
 #include "commun/suivi.h"
 #include "shell/console.h"
 #include "shell/echec.h"
-#include "commun/enfant.h"
-#include "commun/memoire.h"
 #include "shell/lecteur.h"
 #include "sums/decomp.h"
 #include "sums/etape.h"
@@ -146,13 +145,6 @@ bool etape(Etat& e) {
             } catch (const CalculTropGrand& trop) {
                 direTropGrand(con, trop.octets);
                 return false;
-            } catch (const EchecDuCalcul& echec) {
-                if (echec.memoire) {
-                    direTropGrand(con, memoireUtilisable() + 1e6);
-                } else {
-                    direCalculImpossible(con, echec.raison);
-                }
-                return false;
             }
             break;
         case 3: {
@@ -167,9 +159,6 @@ bool etape(Etat& e) {
                 sommeExacteAPart(t, total, reduite, e.res, e.p);
             } catch (const SommeTropGrande& trop) {
                 refuser(e, trop);
-                return false;
-            } catch (const EchecDuCalcul& echec) {
-                direCalculImpossible(con, echec.raison);
                 return false;
             }
             e.P = std::move(total.P);
@@ -194,9 +183,6 @@ bool etape(Etat& e) {
             fractionExacte(e, t, reduite);
         } catch (const SommeTropGrande& trop) {
             refuser(e, trop);
-            return false;
-        } catch (const EchecDuCalcul& echec) {
-            direCalculImpossible(con, echec.raison);
             return false;
         }
     }
@@ -241,7 +227,15 @@ void unCalcul(Etat& e) {
     e.N1 = avantLePremierCandidat(e.parite);
     e.z = pasDesCandidats[e.parite];
     for (;;) {
-        if (!etape(e)) return;
+        // A computation that failed for another reason than its size is told
+        // as it is, and the calculation ends there, as after a refusal.
+        bool suite = false;
+        try {
+            suite = etape(e);
+        } catch (const EchecDuCalcul& echec) {
+            direCalculImpossible(con, echec.raison);
+        }
+        if (!suite) return;
         demander(e, casOuiNon, "\n \n \n \t Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : ");
         e.nsuiv = e.valeur2;
         if (e.nsuiv != 1) break;

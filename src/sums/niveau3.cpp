@@ -20,10 +20,10 @@ namespace {
 // 0.05 s at that size, copying its memory and sending the fraction back.
 const double bitsEnPlace = 12e6;
 // The lcm of the candidates is worth building when the fraction is not much
-// smaller than it (about 1.44 bits per unit of its bound).
+// smaller than it.
 bool parLesPremiers(const Etape& t, const Fraction& f) {
-    const NTL::ZZ X = t.parite == paire ? t.N / 2 : t.N;
-    return X <= borneParPremiers && 1.4427 * NTL::conv<double>(X) <= 2 * static_cast<double>(NTL::NumBits(f.Q));
+    return borneDuPpcm(t.N, t.parite) <= borneParPremiers &&
+           bitsDuPpcm(t.N, t.parite) <= 2 * static_cast<double>(NTL::NumBits(f.Q));
 }
 
 }  // namespace

@@ -42,6 +42,12 @@ inline NTL::ZZ candidatDeRang(const NTL::ZZ& m, long parite) {
     return m;
 }
 
+// The bound of the lcm of the candidates up to N: N, or N / 2 for the even
+// ones (their lcm is 2 lcm(1..N/2)). That lcm has about 1.4427 bits (log2 e)
+// per unit of its bound.
+inline NTL::ZZ borneDuPpcm(const NTL::ZZ& N, long parite) { return parite == paire ? N / 2 : N; }
+inline double bitsDuPpcm(const NTL::ZZ& N, long parite) { return 1.4427 * NTL::conv<double>(borneDuPpcm(N, parite)); }
+
 // Is n of the parity? Only the last decimal digit d = n mod 10 decides.
 inline bool dernierChiffrePermis(long d, long parite) {
     return parite == normale || (d % 2 == 1) == (parite == impaire);

@@ -2,9 +2,9 @@
 #include "sums/reduction.h"
 
 #include "commun/coeurs.h"
-#include "commun/suivi.h"
 #include "commun/entiers.h"
 #include "commun/pont_gmp.h"
+#include "commun/suivi.h"
 #include "sums/parite.h"
 
 #include <future>
@@ -59,7 +59,7 @@ bool sommeNulleModuloGardes(std::uint64_t p, std::uint64_t m, bool impairs, std:
 
 bool denominateurCommun(const ZZ& N, long parite, DenominateurCommun& d) {
     // The even terms are half the sum up to N/2; its denominator bound is 2 lcm(1..N/2).
-    const ZZ borneZZ = parite == paire ? N / 2 : N;
+    const ZZ borneZZ = borneDuPpcm(N, parite);
     if (borneZZ > borneParPremiers) return false;
     d.parite = parite;
     d.borne = NTL::conv<unsigned long>(borneZZ);
@@ -94,6 +94,7 @@ void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& 
         return;
     }
     const bool impairs = d.parite == impaire;
+    const std::uint64_t facteur = d.parite == paire ? 2 : 1;  // n = facteur p k
     // g = gcd(A, L), prime by prime; the primes above sqrt(bound) cost a loop
     // of bound/p steps each, shared between the cores.
     const std::size_t n = d.premiers.size();
@@ -108,7 +109,7 @@ void reduireParLesPremiers(ZZ& P, ZZ& Q, const ZZ& A, const DenominateurCommun& 
             if (e == 0) continue;
             if (e == 1 && !(d.parite == paire && p == 2)) {
                 // p^2 > bound: p divides A exactly when the sum over its multiples vanishes mod p.
-                const bool nulle = sequence ? sommeNulleModuloGardes(p, d.borne / p, impairs, d.parite == paire ? 2 : 1, *sequence)
+                const bool nulle = sequence ? sommeNulleModuloGardes(p, d.borne / p, impairs, facteur, *sequence)
                                             : sommeNulleModulo(p, d.borne / p, impairs);
                 if (nulle) facteurs.push_back(p);
                 continue;

@@ -3,9 +3,9 @@
 
 #include "commun/arb_raii.h"
 #include "commun/decimal.h"
+#include "commun/ecriture_rr.h"
 #include "commun/enfant.h"
 #include "commun/memoire.h"
-#include "commun/ecriture_rr.h"
 #include "commun/pont_gmp.h"
 #include "commun/pont_mpfr.h"
 #include "sums/harmonique_digamma.h"
@@ -53,15 +53,17 @@ const double secondesEnPlace = 0.3;
 // the fifth digit past the printed ones).
 long precisionCertifiee(long sortie) { return static_cast<long>((sortie + 8) * 3.33) + 20; }
 
-// The exact sum of the stage's terms, as a ball.
-bool parLaFraction(const Etape& t, const NTL::ZZ& gardes, long prec) {
+// Few Kempner terms and many digits: their exact fraction is cheaper than
+// the moments, when it fits.
+bool parLaFraction(const Etape& t, const NTL::ZZ& gardes, long prec, double memoire) {
     return t.kempner && gardes <= 1000000 && coutCertifie(t, prec) > 0.5 &&
-           coutExact(t, gardes) < coutCertifie(t, prec) && 2 * bitsExacts(t, gardes) <= memoireUtilisable();
+           coutExact(t, gardes) < coutCertifie(t, prec) && 2 * bitsExacts(t, gardes) <= memoire;
 }
 
-void sommeDeLEtape(arb_t res, const Etape& t, const NTL::ZZ& gardes, long prec) {
-    if (parLaFraction(t, gardes, prec)) {
-        // Few terms and many digits: their exact fraction is cheaper.
+// The exact sum of the stage's terms, as a ball (from their fraction, or
+// certified).
+void sommeDeLEtape(arb_t res, const Etape& t, long prec, bool fraction) {
+    if (fraction) {
         Fraction f = sommeExacte(t);
         Fmpz P, Q;
         fmpz_set_mpz(P, VueMpz(f.P));
@@ -113,10 +115,13 @@ std::string etapeApprochee(const Etape& t, const NTL::ZZ& gardes, long p, long s
     const long seuilCourt = 1000000;
     if (s.exacte && !forcer && (gardes <= seuilCourt || tat <= coutCertifie(t, prec)))
         return termeATerme(t, p, res, s, route);
-    // The certified sum must fit; otherwise the term-by-term sum while it
-    // takes less than a day (Ctrl-C ends it), else nothing.
+    // The route of the stage's sum, chosen once: its fraction, or the
+    // certified sum if it fits; otherwise the term-by-term sum while it takes
+    // less than a day (Ctrl-C ends it), else nothing.
+    const double memoire = memoireUtilisable();
+    const bool fraction = parLaFraction(t, gardes, prec, memoire);
     const double octets = octetsCertifies(t, prec);
-    if (octets > memoireUtilisable() && !parLaFraction(t, gardes, prec)) {
+    if (!fraction && octets > memoire) {
         if (s.exacte && tat <= secondesAuPlus) return termeATerme(t, p, res, s, route);
         throw CalculTropGrand{octets};
     }
@@ -133,22 +138,27 @@ std::string etapeApprochee(const Etape& t, const NTL::ZZ& gardes, long p, long s
         mpfr_set(avantHaut, x, MPFR_RNDU);
     }
     {
-        // The certified sum: where it cannot be interrupted from inside, in a
-        // child; its bounds come back exactly, as RR.
-        const bool fraction = parLaFraction(t, gardes, prec);
+        // The stage's sum: where it cannot be interrupted from inside, in a
+        // child; its bounds come back exactly, as RR. A child out of memory
+        // (an estimate short of the truth) is a refusal.
         const double secondes = fraction ? coutExact(t, gardes) : coutCertifie(t, prec);
-        Resultat r = calculerAPart([&](Canal& canal) {
-            Arb somme;
-            sommeDeLEtape(somme, t, gardes, prec);
-            Mpfr b(P2), h(P2);
-            bornesDe(b, h, somme);
-            NTL::RR rb, rh;
-            versRR(rb, b);
-            versRR(rh, h);
-            canal << rb << rh;
-        }, secondes <= secondesEnPlace);
         NTL::RR rb, rh;
-        r >> rb >> rh;
+        try {
+            Resultat r = calculerAPart([&](Canal& canal) {
+                Arb somme;
+                sommeDeLEtape(somme, t, prec, fraction);
+                Mpfr b(P2), h(P2);
+                bornesDe(b, h, somme);
+                NTL::RR x, y;
+                versRR(x, b);
+                versRR(y, h);
+                canal << x << y;
+            }, secondes <= secondesEnPlace);
+            r >> rb >> rh;
+        } catch (const EchecDuCalcul& echec) {
+            if (!echec.memoire) throw;
+            throw CalculTropGrand{std::max(fraction ? 2 * bitsExacts(t, gardes) : octets, memoire)};
+        }
         Mpfr x(1);
         versMpfrExact(x, rb);
         mpfr_set(sBas, x, MPFR_RNDD);

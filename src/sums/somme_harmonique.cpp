@@ -185,7 +185,7 @@ Fraction sommeHarmoniqueReduite(const ZZ& N, long parite) {
         return f;
     }
     const long m = NTL::NumBits(d.L) + 64;
-    const u64 B = NTL::conv<unsigned long>(parite == paire ? N / 2 : N);
+    const u64 B = NTL::conv<unsigned long>(borneDuPpcm(N, parite));
     const OddsPonderes w(0, B, parite == impaire);
     feuillesFaites = 0;
     Fraction s = arbre(w, 0, w.nombre(), m, true);
