@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, through apt-get, the Debian packages that the build and the tests need.
 set -eu
-paquets="g++ cmake make libntl-dev libgmp-dev libmpfr-dev libflint-dev libflint-arb-dev libpari-dev libreadline-dev libgtest-dev groff-base dpkg-dev file"
+paquets="g++ cmake make libntl-dev libgmp-dev libmpfr-dev libflint-dev libflint-arb-dev libpari-dev libecm-dev libreadline-dev libgtest-dev groff-base dpkg-dev file"
 manquants=""
 for p in $paquets; do
   dpkg -s "$p" >/dev/null 2>&1 || manquants="$manquants $p"

@@ -25,7 +25,8 @@ namespace harmo {
 namespace {
 
 // Frames: one byte of type, eight of length, then the bytes.
-//   'D' data of the result, 'P' a progress text, 'F' the end, 'E' a failure.
+//   'D' data of the result, 'M' a part taken at once, 'P' a progress text,
+//   'F' the end, 'E' a failure.
 bool ecrireTout(int fd, const void* p, std::size_t n) {
     const char* c = static_cast<const char*>(p);
     while (n > 0) {
@@ -98,6 +99,10 @@ void memoireSurveillee() {
 void Canal::ecrireTrame(char type, const void* donnees, std::size_t taille) {
     if (tampon_) {
         if (type == 'D') tampon_->append(static_cast<const char*>(donnees), taille);
+        if (type == 'M' && surMorceau_ && *surMorceau_) {
+            Resultat r(std::string(static_cast<const char*>(donnees), taille));
+            (*surMorceau_)(r);
+        }
         return;
     }
     char tete[9];
@@ -106,6 +111,8 @@ void Canal::ecrireTrame(char type, const void* donnees, std::size_t taille) {
     std::memcpy(tete + 1, &t, 8);
     if (!ecrireTout(fd_, tete, 9) || !ecrireTout(fd_, donnees, taille)) ::_exit(3);  // the parent is gone
 }
+
+void Canal::morceau(const std::string& octets) { ecrireTrame('M', octets.data(), octets.size()); }
 
 Canal& Canal::operator<<(long v) {
     ecrireTrame('D', &v, sizeof v);
@@ -169,12 +176,12 @@ Resultat& Resultat::operator>>(NTL::RR& x) {
     return *this;
 }
 
-Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace) {
+Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace, const SurMorceau& surMorceau) {
     avantCalculLong();
     verifierInterruption();
     if (enPlace) {
         std::string donnees;
-        Canal canal(donnees);
+        Canal canal(donnees, &surMorceau);
         try {
             travail(canal);
         } catch (const std::bad_alloc&) {
@@ -238,16 +245,28 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace)
     char type = 0;
     std::uint64_t reste = 0;
     auto finDeTrame = [&] {
-        if (type == 'P')
+        if (type == 'P') {
             progres(texte);
-        else if (type == 'F')
+        } else if (type == 'M') {
+            if (surMorceau) {
+                Resultat m(texte);
+                surMorceau(m);
+            }
+        } else if (type == 'F') {
             fini = true;
-        else if (type == 'E')
+        } else if (type == 'E') {
             echec = true;
+        }
     };
     char bloc[1 << 16];
+    bool tue = false;
     for (;;) {
-        if (interruptionDemandee.load()) throw CalculInterrompu{};  // ~Fils kills and reaps the child
+        if (!tue && interruptionDemandee.load()) {
+            // Killed at once; what it wrote before is still read, up to the
+            // end of the pipe, for the parts already sent.
+            ::kill(fils.pid, SIGKILL);
+            tue = true;
+        }
         pollfd p{fils.fd, POLLIN, 0};
         const int r = ::poll(&p, 1, 100);
         if (r < 0 && errno != EINTR) throw EchecDuCalcul{false, raisonSysteme("lecture du calcul impossible", errno)};

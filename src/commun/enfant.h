@@ -18,19 +18,28 @@ namespace harmo {
 
 // The child's side: what it writes becomes the parent's Resultat. A Canal on
 // a string keeps the data frames in memory, for a computation run in place.
+class Resultat;
+using SurMorceau = std::function<void(Resultat&)>;
+
 class Canal {
 public:
     explicit Canal(int fd) : fd_(fd) {}
-    explicit Canal(std::string& tampon) : tampon_(&tampon) {}
+    explicit Canal(std::string& tampon, const SurMorceau* surMorceau = nullptr)
+        : tampon_(&tampon), surMorceau_(surMorceau) {}
     Canal& operator<<(long v);
     Canal& operator<<(const std::string& t);
     Canal& operator<<(const NTL::ZZ& z);
     Canal& operator<<(const NTL::RR& x);
     void ecrireTrame(char type, const void* donnees, std::size_t taille);
+    // A part of the result that the parent takes at once, and keeps if the
+    // computation is abandoned after it: the values written on a Canal over
+    // the string octets.
+    void morceau(const std::string& octets);
 
 private:
     int fd_ = -1;
     std::string* tampon_ = nullptr;
+    const SurMorceau* surMorceau_ = nullptr;
 };
 
 // The parent's side: the values in the order the child wrote them.
@@ -61,6 +70,9 @@ struct EchecDuCalcul {
 // With enPlace, travail runs in this process instead, for work small enough
 // that its own interrupt checks answer within a fraction of a second: the
 // same results, without the cost of a process and of copying them back.
-Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace = false);
+// surMorceau receives each part that travail sends by Canal::morceau, as it
+// comes, before any interrupt or failure is thrown.
+Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace = false,
+                       const SurMorceau& surMorceau = {});
 
 }  // namespace harmo

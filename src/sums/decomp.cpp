@@ -5,7 +5,14 @@
 #include "commun/enfant.h"
 #include "commun/suivi.h"
 #include "shell/console.h"
-#include "sums/factorisation.h"
+#include "commun/memoire.h"
+#include "factor/pari.h"
+#include "factor/pilote.h"
+#include "shell/signaux.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace harmo {
 
@@ -78,6 +85,54 @@ bool divisionsParEssais(Etat& e, bool toutes) {
     return true;
 }
 
+// What the progress line says of the work on the part left.
+std::string texteDuTravail(const std::string& quoi, const TravailEnCours& t) {
+    const std::string debut = "factorisation de " + quoi + " : ";
+    const std::string taille = std::to_string(t.chiffres) + " chiffres";
+    switch (t.methode) {
+        case TravailEnCours::Methode::HorsDePortee:
+            return debut + "reste compose de " + taille + ", hors de portee ; Ctrl-C garde les facteurs trouves";
+        case TravailEnCours::Methode::Ecm:
+            return debut + "cofacteur de " + taille + ", ECM (facteurs de " + std::to_string(t.niveau) + " chiffres)";
+        case TravailEnCours::Methode::Crible:
+            return debut + "cofacteur de " + taille + ", crible quadratique";
+        case TravailEnCours::Methode::Preuve:
+        default:
+            return debut + "cofacteur de " + taille + ", test de primalite";
+    }
+}
+
+// The primes of the cofactor e.S, in a child process, added to trouves as
+// each is proven: an interrupt (thrown on) keeps those already there.
+void factoriserAPart(const Etat& e, const std::string& quoi, std::vector<FacteurPremier>& trouves) {
+    const ZZ& cofacteur = e.S;
+    try {
+        calculerAPart(
+            [&](Canal& canal) {
+                const SessionPari pari;
+                CompteRendu r;
+                r.premier = [&](const ZZ& p, long exposant) {
+                    std::string octets;
+                    Canal morceau(octets);
+                    morceau << p << exposant;
+                    canal.morceau(octets);
+                };
+                r.travail = [&](const TravailEnCours& t) { progres(texteDuTravail(quoi, t)); };
+                factoriserParEtapes(cofacteur, r, memoireUtilisable() / 2);
+            },
+            false,
+            [&](Resultat& m) {
+                FacteurPremier f;
+                m >> f.p >> f.e;
+                trouves.push_back(std::move(f));
+            });
+    } catch (EchecDuCalcul& echec) {
+        // Told as it is by the dialogue; trial division could take forever.
+        if (echec.memoire) echec.raison = "memoire insuffisante pour la factorisation";
+        throw;
+    }
+}
+
 }  // namespace
 
 int decomp(Etat& e, const char* quoi) {
@@ -90,34 +145,33 @@ int decomp(Etat& e, const char* quoi) {
     e.k = 0;
     e.nf = 0;
     e.i = 1;
-    const ZZ entier = e.S;
-    if (!divisionsParEssais(e, false)) {
-        // A prime factor above the bound is left: PARI, apart, on the whole
-        // number (its own trial division is as quick, and the same number
-        // takes the same path through its random curves every time).
-        const std::string nom = quoi;
-        try {
-            Resultat r = calculerAPart([&](Canal& canal) {
-                progres("factorisation de " + nom + " : cofacteur de " + std::to_string(nombreDeChiffres(e.S)) + " chiffres");
-                const std::vector<FacteurPremier> f = factoriserParPari(entier);
-                canal << static_cast<long>(f.size());
-                for (const FacteurPremier& x : f) canal << x.p << x.e;
-            });
-            long n = 0;
-            r >> n;
-            e.nf = 0;
-            for (long t = 0; t < n; ++t) {
-                ZZ p;
-                long exposant = 0;
-                r >> p >> exposant;
-                ajouterFacteur(e, p, exposant);
-            }
-            e.S = 1;
-        } catch (EchecDuCalcul& echec) {
-            // Told as it is by the dialogue; trial division could take forever.
-            if (echec.memoire) echec.raison = "memoire insuffisante pour la factorisation";
-            throw;
+    // Trial division here, then the primes left, apart. An interrupt stops
+    // the factorisation, not the dialogue: what was proven is shown, and the
+    // part left by its size.
+    std::vector<FacteurPremier> trouves;
+    bool interrompu = false;
+    try {
+        if (!divisionsParEssais(e, false)) factoriserAPart(e, quoi, trouves);
+    } catch (const CalculInterrompu&) {
+        interrompu = true;
+        interruptionTraitee();
+    }
+    // The primes found apart are all above those of trial division.
+    std::sort(trouves.begin(), trouves.end(), [](const FacteurPremier& a, const FacteurPremier& b) { return a.p < b.p; });
+    for (const FacteurPremier& f : trouves) {
+        for (long k = 0; k < f.e; ++k) e.S /= f.p;
+        ajouterFacteur(e, f.p, f.e);
+    }
+    if (interrompu && !NTL::IsOne(e.S)) {
+        con << "  ";
+        for (e.t = 1; e.t <= e.nf; ++e.t) {
+            con << "(" << e.Nfact[e.t] << ")";
+            if (!NTL::IsOne(e.Nexpo[e.t])) con << "^" << e.Nexpo[e.t];
+            con << " X ";
         }
+        con << "[" << nombreDeChiffres(e.S) << " chiffres non factorises]";
+        e.S = 1;
+        return 1;
     }
     if (e.nf == 1 && NTL::IsOne(e.Nexpo[1])) {
         con << "  est un nombre premier. ";

@@ -3,10 +3,14 @@
 //
 // Trial division by the shared list of known primes (extended by Suiv) takes
 // out the small primes, below 4096; when a larger prime factor is left, the
-// number goes to PARI (sums/factorisation.h) in a child process, which
-// Ctrl-C abandons. The text
-// is the one that trial division alone would print, where it would finish:
-// the same factors in increasing order, the same exponents.
+// cofactor goes to the factorisation engine (factor/pilote.h) in a child
+// process, which hands over each prime as soon as it is proven. The text is
+// the one that trial division alone would print, where it would finish: the
+// same factors in increasing order, the same exponents.
+//
+// An interrupt stops the factorisation alone: the primes proven so far are
+// printed, then the part left by its size, "[81 chiffres non factorises]",
+// and the dialogue goes on.
 #pragma once
 
 #include "shell/etat.h"

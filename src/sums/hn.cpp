@@ -12,6 +12,7 @@
 #include "shell/console.h"
 #include "shell/echec.h"
 #include "shell/lecteur.h"
+#include "shell/signaux.h"
 #include "sums/decomp.h"
 #include "sums/etape.h"
 #include "sums/niveau3.h"
@@ -148,13 +149,16 @@ bool etape(Etat& e) {
             }
             break;
         case 3: {
-            Fraction total{e.P, e.Q};
             if (NTL::IsZero(gardes.nombre)) {
                 // Nothing kept (a Kempner stage): the sum stays, only its value
                 // is taken again at this stage's precision.
-                e.res = valeurDeLaFraction(total, e.p);
+                e.res = valeurDeLaFraction(Fraction{e.P, e.Q}, e.p);
                 break;
             }
+            // Moved: a continuation keeps its own copy of the sum before
+            // (AvantLaContinuation), and a first stage that stops ends the
+            // calculation.
+            Fraction total{std::move(e.P), std::move(e.Q)};
             try {
                 sommeExacteAPart(t, total, reduite, e.res, e.p);
             } catch (const SommeTropGrande& trop) {
@@ -187,6 +191,55 @@ bool etape(Etat& e) {
         }
     }
     return true;
+}
+
+// What a stage changes in the program state, kept before a continuation and
+// put back when the continuation is interrupted: the sum is then as it was
+// after the stage before, and a later continuation gives the same bytes.
+class AvantLaContinuation {
+public:
+    explicit AvantLaContinuation(const Etat& e)
+        : P_(e.P), Q_(e.Q), S_(e.S), N_(e.N), N0_(e.N0), N1_(e.N1), M_(e.M), M1_(e.M1), i0_(e.i0),
+          paquet_(e.paquet), pgcd_(e.pgcd), res_(e.res), niveau2_(e.niveau2), p_(e.p), aff_(e.aff), de_(e.de),
+          nsuiv_(e.nsuiv), precision_(RR::precision()), sortie_(RR::OutputPrecision()) {}
+    void remettre(Etat& e) {
+        e.P = std::move(P_);
+        e.Q = std::move(Q_);
+        e.S = S_;
+        e.N = N_;
+        e.N0 = N0_;
+        e.N1 = N1_;
+        e.M = M_;
+        e.M1 = M1_;
+        e.i0 = i0_;
+        e.paquet = paquet_;
+        e.pgcd = pgcd_;
+        e.res = res_;
+        e.niveau2 = niveau2_;
+        e.p = p_;
+        e.aff = aff_;
+        e.de = de_;
+        e.nsuiv = nsuiv_;
+        RR::SetPrecision(precision_);
+        RR::SetOutputPrecision(sortie_);
+    }
+
+private:
+    ZZ P_, Q_, S_, N_, N0_, N1_, M_, M1_, i0_, paquet_, pgcd_;
+    RR res_;
+    SommeApprochee niveau2_;
+    long p_, aff_, de_, nsuiv_, precision_, sortie_;
+};
+
+// A stage whose computation failed for another reason than its size is told
+// as it is, and the calculation ends there, as after a refusal.
+bool etapeOuEchec(Etat& e) {
+    try {
+        return etape(e);
+    } catch (const EchecDuCalcul& echec) {
+        direCalculImpossible(e.con, echec.raison);
+        return false;
+    }
 }
 
 void unCalcul(Etat& e) {
@@ -226,23 +279,25 @@ void unCalcul(Etat& e) {
     e.N0 = 0;  // no term kept yet in this calculation
     e.N1 = avantLePremierCandidat(e.parite);
     e.z = pasDesCandidats[e.parite];
+    if (!etapeOuEchec(e)) return;
     for (;;) {
-        // A computation that failed for another reason than its size is told
-        // as it is, and the calculation ends there, as after a refusal.
-        bool suite = false;
-        try {
-            suite = etape(e);
-        } catch (const EchecDuCalcul& echec) {
-            direCalculImpossible(con, echec.raison);
-        }
-        if (!suite) return;
         demander(e, casOuiNon, "\n \n \n \t Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : ");
         e.nsuiv = e.valeur2;
         if (e.nsuiv != 1) break;
+        AvantLaContinuation avant(e);
         e.M1 = e.M;  // N1 = N since the stage
         do {
             demanderN(e, true);
         } while (e.N <= e.N1);
+        // Interrupted, a continuation goes back to its question with the sum
+        // of the stage before.
+        try {
+            if (!etapeOuEchec(e)) return;
+        } catch (const CalculInterrompu&) {
+            avant.remettre(e);
+            e.con << " \n \n \t Calcul interrompu. \n";
+            interruptionTraitee();
+        }
     }
 }
 

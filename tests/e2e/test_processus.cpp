@@ -175,24 +175,68 @@ TEST(Processus, LeCalculDUnFilsSArreteAvecLeProgramme) {
     EXPECT_TRUE(etat == '\0' || etat == 'Z') << etat;
 }
 
-TEST(Processus, CtrlCPendantUneFactorisationRameneLeMenu) {
-    // H(300): the numerator has 130 digits and factors far beyond reach.
+const std::string continuer = "\n \n \n \t Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : ";
+
+// What follows the first time texte is written (all of it when it is not).
+std::string apresLaPremiere(const std::string& tout, const std::string& texte) {
+    const std::size_t i = tout.find(texte);
+    return i == std::string::npos ? tout : tout.substr(i + texte.size());
+}
+
+TEST(Processus, CtrlCPendantUneFactorisationGardeLaSomme) {
+    // H(186): P is a composite of 81 digits that takes seconds at least.
+    // Interrupted, P's factorisation says what is left, Q's follows in full,
+    // and the continuation to 187 prints what it prints without the interrupt.
+    const std::string qDe186 = "\n \n \t Q =   (2)^7 X (3)^3 X (5)^3 X (7)^2 X (11)^2 X (13)^2 X (17) X (19) X (23) X (29) X (31) X (37) X (41) X (43) X (47) X (53) X (59) X (61) X (67) X (71) X (73) X (79) X (83) X (89) X (97) X (101) X (103) X (107) X (109) X (113) X (127) X (131) X (137) X (139) X (149) X (151) X (157) X (163) X (167) X (173) X (179) X (181)";
+    const std::string suite = "1 187 1 1 0 0 0 0\n";
     Programme p;
-    p.ecrire("1 0 300 2 3 5 10 1 1\n");
+    p.ecrire("1 0 186 2 3 20 1 1 1\n");
     ASSERT_TRUE(p.attendre("\n \n \t P = ", 60));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
     const auto t0 = Horloge::now();
     p.signal(SIGINT);
-    ASSERT_TRUE(p.attendre(interrompu, 10));
-    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 3.0);
-    // The menu comes back and the dialogue goes on.
-    const std::size_t apres = p.sortie.find(interrompu) + interrompu.size();
-    EXPECT_EQ(p.sortie.compare(apres, 5, "\n____"), 0);
-    ASSERT_TRUE(p.attendre(choix, 10));
-    p.ecrire("3 0\n");
-    const int statut = p.attendreFin();
+    ASSERT_TRUE(p.attendre(continuer, 10));
+    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 1.0);
+    EXPECT_NE(p.sortie.find("\n \n \t P =   [81 chiffres non factorises]" + qDe186 + continuer), std::string::npos)
+        << apresLaPremiere(p.sortie, "P = ");
+    EXPECT_EQ(p.sortie.find("interrompu"), std::string::npos);
+    p.ecrire(suite);
+    int statut = p.attendreFin();
     EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1);
-    EXPECT_NE(p.sortie.find("LA PREMIERE PARTIE", apres), std::string::npos);
+
+    Programme sans;
+    sans.ecrire("1 0 186 2 3 20 1 1 0 " + suite);
+    statut = sans.attendreFin();
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1);
+    EXPECT_EQ(apresLaPremiere(p.sortie, continuer), apresLaPremiere(sans.sortie, continuer));
+}
+
+TEST(Processus, UneContinuationInterrompueRevientASaQuestion) {
+    // H(10^6), then on to 10^8 (a minute of work) interrupted after a second,
+    // then on to 2 10^6: the same bytes as H(2 10^6) asked after H(10^6).
+    const std::string debut = "1 0 1000000 2 3 20 1000 1 0 ", fin = "1 2000000 1000 1 0 0 0 0\n";
+    Programme p;
+    p.ecrire(debut + "1 100000000 1000\n");
+    ASSERT_TRUE(p.attendre("Nouvelle valeur de N  ? :  ", 60));
+    ASSERT_TRUE(p.attendre("Nombre de termes dans un paquet  ? :  ", 10));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto t0 = Horloge::now();
+    p.signal(SIGINT);
+    ASSERT_TRUE(p.attendre(interrompu + continuer, 10));
+    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 1.0);
+    p.ecrire(fin);
+    int statut = p.attendreFin();
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1);
+
+    Programme sans;
+    sans.ecrire(debut + fin);
+    statut = sans.attendreFin();
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1);
+    const std::size_t question = sans.sortie.find(continuer);
+    ASSERT_NE(question, std::string::npos);
+    EXPECT_EQ(p.sortie.substr(0, question), sans.sortie.substr(0, question));
+    EXPECT_EQ(apresLaPremiere(p.sortie, interrompu), sans.sortie.substr(question));
+    EXPECT_NE(sans.sortie.find("H(2000000) = P/Q  =  "), std::string::npos);
 }
 
 TEST(Processus, CtrlCPendantUneSommeExacteEtEncoreApres) {
@@ -560,21 +604,26 @@ TEST(Terminal, CtrlCAUneQuestionLaReposeEtCtrlDTermine) {
     EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
 }
 
-TEST(Terminal, LAvancementDUneFactorisationSeVoit) {
-    // The numerator of the sum without 9 up to 1000 (322 digits) takes
-    // minutes: its progress line shows within two seconds, with the time.
+TEST(Terminal, UneFactorisationHorsDePorteeLeDitEtCtrlCGardeLesFacteurs) {
+    // The numerator of the sum without 42 up to 1000 (432 digits) leaves a
+    // composite of more than 400 digits: the progress line says it is beyond
+    // reach within two seconds; Ctrl-C then gives what was found, Q, and the
+    // continuation question.
     DossierTemporaire etat;
     Terminal t(etat.chemin);
     ASSERT_TRUE(t.attendre(menuChoix, 10));
-    t.taper("1 0 1000 1 1 9 3 5 10 1 1\r");
+    t.taper("1 0 1000 1 2 4 2 3 5 10 1 1\r");
     ASSERT_TRUE(t.attendre("P = ", 20));
+    const std::size_t p = t.ecran.find("P = ");
     const auto t0 = Horloge::now();
-    ASSERT_TRUE(t.attendre("factorisation de P : cofacteur de 322 chiffres, 1 s", 5));
+    ASSERT_TRUE(t.attendre("chiffres, hors de portee ; Ctrl-C garde les facteurs trouves, 1 s", 5, p)) << t.ecran.substr(p);
     EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 2.0);
-    ASSERT_TRUE(t.attendre("factorisation de P : cofacteur de 322 chiffres, 2 s", 5));
+    EXPECT_NE(t.ecran.find("factorisation de P : reste compose de 4", p), std::string::npos);
     t.taper("\x03");
-    ASSERT_TRUE(t.attendre("Calcul interrompu.", 5));
-    ASSERT_TRUE(t.attendre(menuChoix, 10, t.ecran.find("Calcul interrompu.")));
+    ASSERT_TRUE(t.attendre("chiffres non factorises]", 5, p));
+    ASSERT_TRUE(t.attendre("Q =   (2)^", 5, p));
+    ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ?", 5, p));
+    EXPECT_EQ(t.ecran.find("Calcul interrompu.", p), std::string::npos);
     t.taper("\x04");
     const int s = t.statut();
     EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sums/factorisation.h"
+#include "factor/pari.h"
 
 #include "commun/decimal.h"
 
@@ -11,6 +11,12 @@
 namespace harmo {
 
 namespace {
+
+const unsigned long optionsPari = INIT_DFTm | INIT_noIMTm | INIT_noINTGMPm;
+
+GEN versPari(const NTL::ZZ& n) { return strtoi(enDecimal(n).c_str()); }
+
+NTL::ZZ depuisPari(GEN x) { return depuisDecimal(itostr(x)); }  // the text is on PARI's stack
 
 // PARI's proven primes of n, with exponents, added to f; a factor that
 // PARI's pseudoprime test let through and isprime refutes is factored again.
@@ -25,24 +31,28 @@ void factoriser(GEN n, long exposant, std::vector<FacteurPremier>& f) {
             factoriser(p, e, f);
             continue;
         }
-        f.push_back(FacteurPremier{depuisDecimal(itostr(p)), e});  // the text is on PARI's stack
+        f.push_back(FacteurPremier{depuisPari(p), e});
     }
     set_avma(av);
 }
 
 }  // namespace
 
-std::vector<FacteurPremier> factoriserParPari(const NTL::ZZ& n) {
-    pari_init_opts(1 << 24, 500000, INIT_DFTm | INIT_noIMTm | INIT_noINTGMPm);
+SessionPari::SessionPari() {
+    pari_init_opts(1 << 24, 500000, optionsPari);
     paristack_setsize(1 << 24, std::size_t(1) << 32);  // the stack grows as needed, up to 4 GB
     DEBUGMEM = 0;                                       // and silently
+}
+
+SessionPari::~SessionPari() { pari_close_opts(optionsPari); }
+
+std::vector<FacteurPremier> factoriserParPari(const NTL::ZZ& n) {
     std::vector<FacteurPremier> f;
     {
-        const std::string texte = enDecimal(n);
-        GEN N = strtoi(texte.c_str());
-        factoriser(N, 1, f);
+        pari_sp av = avma;
+        factoriser(versPari(n), 1, f);
+        set_avma(av);
     }
-    pari_close_opts(INIT_DFTm | INIT_noIMTm | INIT_noINTGMPm);
     // Merged and sorted (a refuted pseudoprime may have added known primes).
     std::sort(f.begin(), f.end(), [](const FacteurPremier& a, const FacteurPremier& b) { return a.p < b.p; });
     std::vector<FacteurPremier> r;
@@ -53,6 +63,22 @@ std::vector<FacteurPremier> factoriserParPari(const NTL::ZZ& n) {
             r.push_back(std::move(x));
     }
     return r;
+}
+
+bool premierProuve(const NTL::ZZ& n) {
+    pari_sp av = avma;
+    const bool r = isprime(versPari(n)) != 0;
+    set_avma(av);
+    return r;
+}
+
+long puissanceParfaite(const NTL::ZZ& n, NTL::ZZ& m) {
+    pari_sp av = avma;
+    GEN racine = nullptr;
+    const long k = Z_isanypower(versPari(n), &racine);
+    if (k >= 2) m = depuisPari(racine);
+    set_avma(av);
+    return k >= 2 ? k : 0;
 }
 
 }  // namespace harmo

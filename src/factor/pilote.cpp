@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "factor/pilote.h"
+
+#include "commun/decimal.h"
+#include "factor/ecm.h"
+#include "factor/pari.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace harmo {
+
+namespace {
+
+// The ECM level (digits of the factors aimed at) worth running before the
+// sieve on a composite of d digits: the curves' time stays a fraction of
+// the sieve's, and a factor of a third of the digits, not rare in the
+// numerators of harmonic sums, comes out much sooner than by the sieve.
+int cibleEcm(long d) {
+    if (d < 45) return 0;  // PARI takes well under a second
+    if (d < 60) return 15;
+    if (d < 70) return 20;
+    if (d < 80) return 25;
+    return 30;
+}
+
+class Factorisation {
+public:
+    Factorisation(const NTL::ZZ& n, const CompteRendu& r, double memoire) : reste_(n), r_(r), memoire_(memoire) {}
+
+    void executer() {
+        ajouter(reste_);
+        while (!composites_.empty() || !NTL::IsOne(reste_)) {
+            if (composites_.empty()) ajouter(reste_);  // never left out: every prime of reste_ is in a part
+            auto plusPetit = std::min_element(composites_.begin(), composites_.end());
+            NTL::ZZ c = *plusPetit;
+            composites_.erase(plusPetit);
+            traiter(c);
+        }
+    }
+
+private:
+    void signaler(TravailEnCours::Methode m, long chiffres, int niveau = 0) {
+        if (r_.travail) r_.travail(TravailEnCours{m, chiffres, niveau});
+    }
+
+    // p proven prime: its whole power out of what is left, and out of every part.
+    void premier(const NTL::ZZ& p) {
+        long e = 0;
+        while (NTL::divide(reste_, reste_, p)) ++e;
+        if (e == 0) return;
+        for (NTL::ZZ& c : composites_)
+            while (NTL::divide(c, c, p)) {
+            }
+        composites_.erase(std::remove_if(composites_.begin(), composites_.end(), [](const NTL::ZZ& c) { return NTL::IsOne(c); }),
+                          composites_.end());
+        r_.premier(p, e);
+    }
+
+    void ajouter(const NTL::ZZ& c) {
+        if (c > 1) composites_.push_back(c);
+    }
+
+    // c split by f.
+    void scinder(const NTL::ZZ& c, const NTL::ZZ& f) {
+        ajouter(f);
+        ajouter(c / f);
+    }
+
+    // Curves of one level on c, at most courbes of them: true when c is split.
+    bool courbes(const NTL::ZZ& c, const NiveauEcm& niveau, long courbes) {
+        NTL::ZZ f;
+        for (long k = 0; k < courbes; ++k)
+            if (courbeEcm(c, niveau.B1, graine_++, memoire_, f)) {
+                scinder(c, f);
+                return true;
+            }
+        return false;
+    }
+
+    void traiter(const NTL::ZZ& c) {
+        if (c <= 1) return;
+        const long d = nombreDeChiffres(c);
+        signaler(TravailEnCours::Methode::Preuve, d);
+        if (premierProuve(c)) {
+            premier(c);
+            return;
+        }
+        NTL::ZZ m;
+        if (puissanceParfaite(c, m) > 0) {
+            ajouter(m);
+            return;
+        }
+        if (d > chiffresHorsDePortee) {
+            // ECM alone, level after level; the last one again and again.
+            for (std::size_t i = 0;; i = std::min(i + 1, nombreDeNiveauxEcm - 1)) {
+                signaler(TravailEnCours::Methode::HorsDePortee, d, niveauxEcm[i].chiffres);
+                if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
+            }
+        }
+        const int cible = cibleEcm(d);
+        for (std::size_t i = 0; i < nombreDeNiveauxEcm && niveauxEcm[i].chiffres <= cible; ++i) {
+            signaler(TravailEnCours::Methode::Ecm, d, niveauxEcm[i].chiffres);
+            if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
+        }
+        signaler(TravailEnCours::Methode::Crible, d);
+        for (const FacteurPremier& x : factoriserParPari(c)) premier(x.p);
+    }
+
+    NTL::ZZ reste_;  // n less the primes handed over
+    std::vector<NTL::ZZ> composites_;  // parts whose primes are not yet all out
+    const CompteRendu& r_;
+    double memoire_;
+    unsigned long graine_ = 1;
+};
+
+}  // namespace
+
+void factoriserParEtapes(const NTL::ZZ& n, const CompteRendu& r, double memoire) {
+    if (n <= 1) return;
+    Factorisation(n, r, memoire).executer();
+}
+
+}  // namespace harmo
