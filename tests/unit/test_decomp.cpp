@@ -6,12 +6,15 @@
 #include "sums/decomp.h"
 
 #include "commun/decimal.h"
+#include "commun/suivi.h"
 #include "oracles/decomp_litterale.h"
 #include "sums/somme_harmonique.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
+#include <thread>
 
 using namespace harmo;
 
@@ -89,4 +92,86 @@ TEST(Decomp, CommeLaDivisionParEssaisLitterale) {
         nombres.push_back(h.Q);
     }
     for (const ZZ& n : nombres) ASSERT_EQ(f.de(enDecimal(n).c_str()), decompLitterale(n, premiers)) << n;
+}
+
+namespace {
+
+// The factors of a partial text "  (a)^e X (b) X [n chiffres non factorises]".
+struct Partielle {
+    std::vector<std::pair<ZZ, long>> premiers;
+    long nonFactorises = 0;  // digits; 0 when the text is complete
+};
+
+Partielle lirePartielle(const std::string& texte) {
+    Partielle r;
+    std::size_t i = 0;
+    while ((i = texte.find('(', i)) != std::string::npos) {
+        const std::size_t fin = texte.find(')', i);
+        std::pair<ZZ, long> f{depuisDecimal(texte.substr(i + 1, fin - i - 1)), 1};
+        if (fin + 1 < texte.size() && texte[fin + 1] == '^') f.second = std::stol(texte.substr(fin + 2));
+        r.premiers.push_back(f);
+        i = fin;
+    }
+    const std::size_t crochet = texte.find('[');
+    if (crochet != std::string::npos) r.nonFactorises = std::stol(texte.substr(crochet + 1));
+    return r;
+}
+
+}  // namespace
+
+TEST(Decomp, InterrompueDonneLesPremiersTrouvesEtLaTailleDuReste) {
+    // The numerator of H(300) (130 digits: 1637, a 6-digit prime, a
+    // 19-digit and a 26-digit prime, a 76-digit prime, found one after the
+    // other over a few seconds), interrupted at random instants: the primes
+    // printed, each prime, times a part of the stated size, give P exactly.
+    const ZZ P = sommeHarmoniqueReduite(ZZ(300), 0).P;
+    std::mt19937_64 alea(7);
+    bool partielleVue = false;
+    for (int essai = 0; essai < 8; ++essai) {
+        Facteurs f;
+        f.con.sortie.clear();
+        f.e.S = P;
+        const auto delai = std::chrono::milliseconds(alea() % 2500);
+        std::thread minuterie([delai] {
+            std::this_thread::sleep_for(delai);
+            interruptionDemandee.store(1);
+        });
+        decomp(f.e, "P");
+        minuterie.join();
+        interruptionDemandee.store(0);  // when the factorisation ended first
+        EXPECT_TRUE(NTL::IsOne(f.e.S));
+        const Partielle lue = lirePartielle(f.con.sortie);
+        ZZ produit(1), precedent(0);
+        for (const auto& [p, e] : lue.premiers) {
+            EXPECT_TRUE(NTL::ProbPrime(p, 40)) << p;
+            EXPECT_GT(p, precedent);
+            precedent = p;
+            produit *= NTL::power(p, e);
+        }
+        ASSERT_TRUE(NTL::divide(P, produit)) << f.con.sortie;
+        if (lue.nonFactorises == 0) {
+            EXPECT_EQ(produit, P) << f.con.sortie;
+            continue;
+        }
+        partielleVue = true;
+        EXPECT_EQ(nombreDeChiffres(P / produit), lue.nonFactorises) << f.con.sortie;
+        EXPECT_NE(produit, P);
+        // The text's form.
+        const std::string fin = "[" + std::to_string(lue.nonFactorises) + " chiffres non factorises]";
+        EXPECT_EQ(f.con.sortie.substr(f.con.sortie.size() - fin.size()), fin);
+        EXPECT_EQ(f.con.sortie.substr(0, 2), "  ");
+        if (!lue.premiers.empty()) {
+            EXPECT_NE(f.con.sortie.find(") X ["), std::string::npos);
+        }
+    }
+    EXPECT_TRUE(partielleVue);
+}
+
+TEST(Decomp, InterrompueAvantToutFacteur) {
+    Facteurs f;
+    f.e.S = NTL::power_ZZ(10, 40) + 1;
+    interruptionDemandee.store(1);
+    decomp(f.e, "P");
+    EXPECT_EQ(interruptionDemandee.load(), 0);  // taken
+    EXPECT_EQ(f.con.sortie, "  [41 chiffres non factorises]");
 }
