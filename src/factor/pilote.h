@@ -3,7 +3,8 @@
 // prime factors handed over one by one as soon as each is proven, so that
 // work cut short keeps what it found.
 //
-// Each composite part, the smallest first, goes through: a proof of
+// Trial division by the primes below 2^20 first. Then each composite part,
+// the smallest first, goes through: a proof of
 // primality (factor/pari.h), a test of perfect power, then ECM curves
 // (factor/ecm.h) aimed at factors of up to about a third of its digits, then
 // PARI's whole factorisation (its quadratic sieve) when it has at most
@@ -28,7 +29,7 @@ constexpr long chiffresHorsDePortee = 100;
 
 // What the factorisation is doing, for the progress of a dialogue.
 struct TravailEnCours {
-    enum class Methode { Preuve, Ecm, Crible, HorsDePortee };
+    enum class Methode { Divisions, Preuve, Ecm, Crible, HorsDePortee };
     Methode methode = Methode::Preuve;
     long chiffres = 0;  // of the part at work
     int niveau = 0;     // ECM: the digits of the factors aimed at

@@ -94,6 +94,8 @@ std::string texteDuTravail(const std::string& quoi, const TravailEnCours& t) {
             return debut + "reste compose de " + taille + ", hors de portee ; Ctrl-C garde les facteurs trouves";
         case TravailEnCours::Methode::Ecm:
             return debut + "cofacteur de " + taille + ", ECM (facteurs de " + std::to_string(t.niveau) + " chiffres)";
+        case TravailEnCours::Methode::Divisions:
+            return debut + "cofacteur de " + taille + ", divisions par les petits premiers";
         case TravailEnCours::Methode::Crible:
             return debut + "cofacteur de " + taille + ", crible quadratique";
         case TravailEnCours::Methode::Preuve:
