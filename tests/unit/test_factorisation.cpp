@@ -21,58 +21,84 @@ ZZ premierApres(const std::string& decimal) { return NTL::NextPrime(depuisDecima
 
 struct Sortie {
     std::map<ZZ, long> premiers;  // in the order of the values; each must come once
-    std::vector<TravailEnCours> travaux;
+    std::map<ZZ, long> pari;      // PARI's whole factorisation
+    std::vector<TravailEnCours::Methode> methodes;
+    std::vector<long> chiffres;
     bool double_ = false;
 };
 
+// The engine and PARI run in a child, as in the program: GMP-ECM 7.0.5
+// leaks four small blocks a curve, which the sanitizer would report here.
 Sortie parEtapes(const ZZ& n) {
+    Resultat r = calculerAPart([&](Canal& canal) {
+        const SessionPari pari;
+        CompteRendu cr;
+        cr.premier = [&](const ZZ& p, long e) { canal << 1L << p << e; };
+        cr.travail = [&](const TravailEnCours& t) { canal << 2L << static_cast<long>(t.methode) << t.chiffres; };
+        factoriserParEtapes(n, cr);
+        if (n > 1)
+            for (const FacteurPremier& f : factoriserParPari(n)) canal << 3L << f.p << f.e;
+        canal << 0L;
+    });
     Sortie s;
-    CompteRendu r;
-    r.premier = [&](const ZZ& p, long e) {
+    for (long quoi = 0; r >> quoi, quoi != 0;) {
+        if (quoi == 2) {
+            long m = 0, d = 0;
+            r >> m >> d;
+            s.methodes.push_back(static_cast<TravailEnCours::Methode>(m));
+            s.chiffres.push_back(d);
+            continue;
+        }
+        ZZ p;
+        long e = 0;
+        r >> p >> e;
+        if (quoi == 3) {
+            s.pari[p] = e;
+            continue;
+        }
         if (s.premiers.count(p)) s.double_ = true;
         s.premiers[p] = e;
-    };
-    r.travail = [&](const TravailEnCours& t) { s.travaux.push_back(t); };
-    factoriserParEtapes(n, r);
+    }
     return s;
 }
 
 }  // namespace
 
 TEST(Factorisation, ParEtapesCommePari) {
-    // Primes from NTL's NextPrime, checked by PARI's proof; the numbers are
-    // built to take each route: PARI at once (below 45 digits), ECM then
-    // PARI, a perfect power, and ECM alone past 100 digits.
-    const SessionPari pari;
+    // Primes from NTL's NextPrime (ProbPrime; PARI proves each in the
+    // engine); the numbers are built to take each route: PARI at once (below
+    // 45 digits), ECM then PARI, a perfect power, and ECM alone past 100
+    // digits.
     const ZZ p10 = premierApres("1000000000"), p15 = premierApres("314159265358979"),
              p20 = premierApres("27182818284590452353"), p40 = premierApres("1" + std::string(39, '0')),
              p50 = premierApres("5" + std::string(49, '1')), p101 = premierApres("7" + std::string(100, '3'));
-    for (const ZZ* p : {&p10, &p15, &p20, &p40, &p50, &p101}) ASSERT_TRUE(premierProuve(*p)) << *p;
     const std::vector<ZZ> nombres = {ZZ(1),          p40,           p15 * p20,          p15 * p40,
                                      p15 * p15 * p50, NTL::power(p20, 3), p10 * p101, p10 * p10 * p101};
     for (const ZZ& n : nombres) {
         const Sortie s = parEtapes(n);
         EXPECT_FALSE(s.double_) << n;
-        std::map<ZZ, long> attendus;
-        if (n > 1)
-            for (const FacteurPremier& f : factoriserParPari(n)) attendus[f.p] = f.e;
-        EXPECT_EQ(s.premiers, attendus) << n;
+        EXPECT_EQ(s.premiers, s.pari) << n;
+        EXPECT_EQ(s.pari.empty(), n == 1) << n;
     }
     // Past 100 digits the work says it is beyond reach.
     const Sortie s = parEtapes(p10 * p101);
     bool horsDePortee = false;
-    for (const TravailEnCours& t : s.travaux)
-        horsDePortee |= t.methode == TravailEnCours::Methode::HorsDePortee && t.chiffres > 100;
+    for (std::size_t k = 0; k < s.methodes.size(); ++k)
+        horsDePortee |= s.methodes[k] == TravailEnCours::Methode::HorsDePortee && s.chiffres[k] > 100;
     EXPECT_TRUE(horsDePortee);
 }
 
 TEST(Factorisation, UneCourbeTrouveUnPetitFacteur) {
     // A 15-digit prime times a 40-digit one: a few curves at B1 = 2000.
     const ZZ p = premierApres("314159265358979"), q = premierApres("1" + std::string(39, '0'));
+    Resultat r = calculerAPart([&](Canal& canal) {
+        ZZ f;
+        for (unsigned long graine = 1; graine <= 200; ++graine)
+            if (courbeEcm(p * q, 2000, graine, 0, f)) break;
+        canal << f;
+    });
     ZZ f;
-    bool trouve = false;
-    for (unsigned long graine = 1; graine <= 200 && !trouve; ++graine) trouve = courbeEcm(p * q, 2000, graine, 0, f);
-    ASSERT_TRUE(trouve);
+    r >> f;
     EXPECT_TRUE(f == p || f == q) << f;
 }
 
