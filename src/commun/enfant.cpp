@@ -206,6 +206,8 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace,
         // The child: Ctrl-C is the parent's business; results and progress
         // go into the pipe.
         std::signal(SIGINT, SIG_IGN);
+        // The terminal and its signals are the parent's too.
+        for (int sig : {SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGWINCH}) std::signal(sig, SIG_DFL);
         // Ended with the parent, however it ends (a closed terminal, a kill).
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(1);

@@ -3,6 +3,7 @@
 
 #include "commun/enfant.h"
 #include "commun/pont_mpfr.h"
+#include "commun/suivi.h"
 
 #include <functional>
 
@@ -24,6 +25,7 @@ const long bitsEnPlace = 200000;
 
 // What calcul computes, rounded at p bits, in place or apart.
 NTL::RR aPart(long p, const std::function<void(Mpfr&)>& calcul) {
+    if (p > bitsEnPlace) progres("logarithme, exponentielle ou puissance a " + std::to_string(p) + " bits");
     Resultat r = calculerAPart([&](Canal& canal) {
         Mpfr m(p);
         calcul(m);

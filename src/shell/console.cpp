@@ -7,6 +7,8 @@
 #include "shell/progres_terminal.h"
 #include "shell/signaux.h"
 
+#include <poll.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -72,7 +74,11 @@ void ConsoleStandard::ecrireSortie(std::string_view texte) {
     while (reste > 0) {
         ssize_t n = ::write(1, p, reste);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) std::_Exit(1);  // nobody reads the dialogue any more (EPIPE, EBADF, EFBIG): the end
+        if (n <= 0) {
+            // Nobody reads the dialogue any more (EPIPE, EBADF, EFBIG): the end.
+            restaurerTerminal();
+            std::_Exit(1);
+        }
         p += n;
         reste -= static_cast<std::size_t>(n);
     }
@@ -142,6 +148,7 @@ bool ConsoleStandard::lireLigneEditee() {
         std::string ligne;
         switch (lireLigne(sansTabulations(invite), ligne)) {
             case Lecture::ligne:
+                curseurEnDebutDeLigne();
                 derniereLigne_.clear();
                 ligne_ = ligne + "\n";
                 debut_ = 0;
@@ -168,11 +175,18 @@ int ConsoleStandard::lireOctet() {
             return static_cast<unsigned char>(ligne_[debut_++]);
         }
         for (;;) {
-            ssize_t n = ::read(0, tampon_, sizeof tampon_);
-            if (n < 0 && errno == EINTR) {
-                if (interruptionDeQuestion()) reposerLaQuestion();
-                continue;
+            // The input and the handlers' pipe together: no Ctrl-C is lost
+            // between a test and the wait.
+            pollfd p[2] = {{0, POLLIN, 0}, {descripteurDesSignaux(), POLLIN, 0}};
+            const int r = ::poll(p, p[1].fd >= 0 ? 2 : 1, -1);
+            if (evenements().interruption) reposerLaQuestion();
+            if (r < 0 && errno != EINTR) {
+                finAtteinte_ = true;
+                return -1;
             }
+            if (r <= 0 || !(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            ssize_t n = ::read(0, tampon_, sizeof tampon_);
+            if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 finAtteinte_ = true;
                 return -1;

@@ -65,7 +65,7 @@ std::string fichierHistorique() {
 void installerEditeur() {
     rl_readline_name = "harmoniques";
     rl_catch_signals = 0;  // Ctrl-C is the program's (shell/signaux.h)
-    rl_catch_sigwinch = 1;
+    rl_catch_sigwinch = 0;  // and resizes (shell/signaux.h)
     rl_bind_key('\t', rl_insert);
     using_history();
     stifle_history(lignesGardees);
@@ -81,15 +81,35 @@ void installerEditeur() {
     read_history(historique.c_str());
 }
 
+namespace {
+
+// Ctrl-Z at the question: the terminal as it was before the editor, the
+// program suspended; at its return, the editor's modes and the question with
+// the line typed so far, redrawn where the cursor now is.
+void suspendreLaQuestion() {
+    rl_cleanup_after_signal();
+    std::fputs("\n", rl_outstream);
+    std::fflush(rl_outstream);
+    suspendre();
+    rl_reset_after_signal();
+    rl_forced_update_display();
+}
+
+}  // namespace
+
 Lecture lireLigne(const std::string& invite, std::string& ligne) {
     lue = fin = false;
     recue.clear();
+    const QuestionEditee editee;
     rl_callback_handler_install(invite.c_str(), surLigne);
     while (!lue) {
-        pollfd p{0, POLLIN, 0};
-        const int r = ::poll(&p, 1, -1);
-        if (r < 0 && errno == EINTR) {
-            if (!interruptionDeQuestion()) continue;
+        // The input and the handlers' pipe together: a signal that comes at
+        // any moment wakes this wait up.
+        pollfd p[2] = {{0, POLLIN, 0}, {descripteurDesSignaux(), POLLIN, 0}};
+        const int r = ::poll(p, p[1].fd >= 0 ? 2 : 1, -1);
+        if (r < 0 && errno != EINTR) return Lecture::fin;
+        const Evenements e = evenements();
+        if (e.interruption) {
             // Ctrl-C: the line goes, the question comes again on a new line.
             rl_free_line_state();
             rl_callback_sigcleanup();
@@ -98,8 +118,9 @@ Lecture lireLigne(const std::string& invite, std::string& ligne) {
             std::fflush(rl_outstream);
             return Lecture::interrompue;
         }
-        if (r < 0) return Lecture::fin;
-        rl_callback_read_char();
+        if (e.suspension) suspendreLaQuestion();
+        if (e.redimension) rl_resize_terminal();
+        if (r > 0 && (p[0].revents & (POLLIN | POLLHUP | POLLERR))) rl_callback_read_char();
     }
     if (fin) return Lecture::fin;
     ligne = recue;

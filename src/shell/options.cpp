@@ -7,6 +7,7 @@
 #include <gmp.h>
 #include <mpfr.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -21,15 +22,27 @@ namespace harmo {
 
 namespace {
 
-void ecrireTout(int fd, const std::string& t) {
+// False when the text could not be written whole.
+bool ecrireTout(int fd, const std::string& t) {
     const char* p = t.data();
     std::size_t reste = t.size();
     while (reste > 0) {
         const ssize_t n = ::write(fd, p, reste);
-        if (n <= 0) return;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         p += n;
         reste -= static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+// The text of an option on standard output; when it cannot be written, a
+// line on standard error and status 1, as the GNU programs do.
+int afficher(const std::string& texte) {
+    if (ecrireTout(1, texte)) return 0;
+    const int erreur = errno;
+    ecrireTout(2, std::string("harmoniques : erreur d'ecriture : ") + std::strerror(erreur) + "\n");
+    return 1;
 }
 
 std::string versionPari() {
@@ -59,8 +72,10 @@ std::string texteAide() {
            "  printf '1 0 10 2 3 20 3 1 1 0 0 0' | harmoniques\n"
            "Un fichier redirige (< fichier) est saute : passer par cat fichier | harmoniques.\n"
            "\n"
-           "Ctrl-C pendant un calcul l'arrete et ramene le menu ; pendant une question, il\n"
-           "la repose si l'entree est un terminal, et termine le programme sinon.\n"
+           "Ctrl-C arrete l'etape en cours, jamais le travail fait : une factorisation\n"
+           "donne les facteurs trouves, une continuation revient a sa question, ailleurs\n"
+           "le menu revient ; pendant une question, il la repose si l'entree est un\n"
+           "terminal, et termine le programme sinon.\n"
            "\n"
            "Code de retour : 1 a la fin du dialogue (choix 0, fin de l'entree, sortie\n"
            "fermee), 0 apres --help ou --version, 2 pour un argument inconnu, 130 (SIGINT)\n"
@@ -89,14 +104,8 @@ int traiterOptions(int argc, char** argv) {
         return std::strcmp(a, court) == 0 || std::strcmp(a, longue) == 0;
     };
     const bool aide = est(argv[1], "-h", "--help"), version = est(argv[1], "-V", "--version");
-    if (argc == 2 && aide) {
-        ecrireTout(1, texteAide());
-        return 0;
-    }
-    if (argc == 2 && version) {
-        ecrireTout(1, texteVersion());
-        return 0;
-    }
+    if (argc == 2 && aide) return afficher(texteAide());
+    if (argc == 2 && version) return afficher(texteVersion());
     // The first argument that is not one of ours (after a good option, the next one).
     const char* inconnu = aide || version ? argv[2] : argv[1];
     ecrireTout(2, std::string("harmoniques : argument inconnu : ") + inconnu + " (harmoniques --help pour l'usage)\n");

@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -32,36 +33,92 @@ void ecrire(const std::string& t) {
     }
 }
 
+// Where the terminal's cursor stands, followed through what the dialogue
+// writes: its column, and whether it waits at the last column for the next
+// character to wrap. Unknown (sur = false) once the width has changed under a
+// line that no longer fits, or that wrapped: terminals reflow it, or not,
+// each in its own way.
+struct Curseur {
+    int largeur = 0;
+    int colonne = 0;
+    bool auBord = false;    // at the last column, the next character wraps
+    bool enveloppe = false; // the line has wrapped
+    bool sur = true;
+
+    void debutDeLigne() { *this = Curseur{largeur}; }
+    void nouvelleLargeur(int l) {
+        if (l == largeur) return;
+        if (enveloppe || auBord || colonne >= l) sur = false;
+        largeur = l;
+    }
+    void ecrire(char c) {
+        if (c == '\n') {
+            debutDeLigne();
+            return;
+        }
+        if (c == '\r') {
+            colonne = 0;
+            auBord = false;
+            return;
+        }
+        if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) return;  // inside a UTF-8 character
+        if (c == '\t') {  // to the next stop, never past the last column
+            colonne = std::min((colonne / 8 + 1) * 8, largeur - 1);
+            return;
+        }
+        if (auBord) {
+            colonne = 0;
+            auBord = false;
+            enveloppe = true;
+        }
+        if (++colonne >= largeur) {
+            colonne = largeur - 1;
+            auBord = true;
+        }
+    }
+};
+
+int largeurDuTerminal() {
+    winsize w{};
+    return ::ioctl(2, TIOCGWINSZ, &w) == 0 && w.ws_col > 0 ? w.ws_col : 80;
+}
+
 // Never destroyed: the clock's thread may still look at it when the program ends.
 struct Affichage {
     bool terminal = false;
+    bool dialogueAuTerminal = false;  // standard output is a terminal too: its text is followed
     std::mutex verrou;
     std::condition_variable reveil;
     bool enCalcul = false;
     long long debut = 0, dernierDessin = 0;
     std::string texte;     // the last one received in this computation
     bool affiche = false;  // a progress text stands on the screen
-    int colonne = 0;       // of the cursor, on the dialogue's line
+    Curseur curseur;       // at the end of the dialogue
 
-    // With the lock held.
+    // With the lock held. The text stands after the dialogue's last text,
+    // on the same line, never to its last column (no wrap, no scroll); the
+    // cursor goes back to the end of the dialogue, and what is below it
+    // (the text drawn before, whatever the terminal made of it) is erased
+    // first. When the column is not known for sure, nothing is drawn.
     void dessiner() {
         const long long t = maintenant();
-        if (!terminal || !enCalcul || texte.empty() || t - debut < 1000) return;
-        std::string ligne = texte;
+        if (!terminal || !enCalcul || t - debut < 1000) return;
+        std::string ligne = texte.empty() ? "calcul en cours" : texte;  // a step that says nothing
         if (ligne.find('%') == std::string::npos) ligne += ", " + duree(t - debut);
-        winsize w{};
-        const int largeur = ::ioctl(2, TIOCGWINSZ, &w) == 0 && w.ws_col > 0 ? w.ws_col : 80;
-        const int place = largeur - colonne - 3;  // never to the last column: no wrap, no scroll
-        if (place < 8) return;
+        curseur.nouvelleLargeur(largeurDuTerminal());
+        const int place = curseur.largeur - curseur.colonne - 3;
+        if (!curseur.sur || curseur.auBord || place < 8) {
+            effacer();
+            return;
+        }
         if (static_cast<int>(ligne.size()) > place) ligne.resize(static_cast<std::size_t>(place));
-        // Saved cursor, the text, the rest of the line cleared, cursor back.
-        ecrire("\0337  " + ligne + "\033[K\0338");
+        ecrire("\033[J  " + ligne + "\033[" + std::to_string(ligne.size() + 2) + "D");
         affiche = true;
         dernierDessin = t;
     }
     void effacer() {
         if (!affiche) return;
-        ecrire("\033[K");
+        ecrire("\033[J");
         affiche = false;
     }
 };
@@ -87,7 +144,7 @@ void horloge() {
     std::unique_lock<std::mutex> verrou(a.verrou);
     for (;;) {
         a.reveil.wait_for(verrou, std::chrono::milliseconds(250));
-        if (a.enCalcul && !a.texte.empty()) a.dessiner();
+        if (a.enCalcul) a.dessiner();
     }
 }
 
@@ -103,6 +160,8 @@ std::string duree(long long ms) {
 void installerProgresTerminal() {
     Affichage& a = affichage();
     a.terminal = ::isatty(2) == 1;
+    a.dialogueAuTerminal = ::isatty(1) == 1;
+    a.curseur.largeur = largeurDuTerminal();
     installerPuits(recevoir);
     if (!a.terminal) return;
     try {
@@ -118,7 +177,14 @@ void debutDeCalcul() {
     a.enCalcul = true;
     a.debut = maintenant();
     a.texte.clear();
-    a.colonne = 0;
+    // Without the dialogue on the terminal, the answer's echo ended a line.
+    if (!a.dialogueAuTerminal) a.curseur.debutDeLigne();
+}
+
+void curseurEnDebutDeLigne() {
+    Affichage& a = affichage();
+    std::lock_guard<std::mutex> garde(a.verrou);
+    a.curseur.debutDeLigne();
 }
 
 void finDeCalcul() {
@@ -139,14 +205,9 @@ PauseDuProgres::~PauseDuProgres() { affichage().verrou.unlock(); }
 
 void PauseDuProgres::ecrit(std::string_view texte) {
     Affichage& a = affichage();
-    for (char c : texte) {
-        if (c == '\n' || c == '\r')
-            a.colonne = 0;
-        else if (c == '\t')
-            a.colonne = (a.colonne / 8 + 1) * 8;
-        else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++a.colonne;
-    }
+    if (!a.terminal) return;
+    a.curseur.nouvelleLargeur(largeurDuTerminal());
+    for (char c : texte) a.curseur.ecrire(c);
 }
 
 }  // namespace harmo

@@ -3,9 +3,12 @@
 // terminal, once a computation has run for a second: the last text sent,
 // kept until then, redrawn at least once a second while the work lasts, with
 // the time spent when it has no percentage ("factorisation de P : cofacteur
-// de 81 chiffres, 2 min 05 s"). It stands after the dialogue's last text on
-// the same line (the cursor is saved and put back), cut to the width left,
-// and is erased before anything is written on standard output.
+// de 81 chiffres, ECM (facteurs de 25 chiffres), 2 min 05 s"). It stands
+// after the dialogue's last text on the same line, cut to the width left,
+// the cursor brought back to the end of the dialogue; it is erased before
+// anything is written on standard output. The column is followed through the
+// dialogue's text and the terminal's width; where it is not known for sure
+// (a wrapped line under a resize), nothing is drawn.
 #pragma once
 
 #include <string>
@@ -15,9 +18,10 @@ namespace harmo {
 
 // Installs the display as the sink of commun/suivi.h's progress.
 void installerProgresTerminal();
-// A computation starts now (an answer has just been read: the cursor is at
-// the start of a line).
+// A computation starts now (an answer has just been read).
 void debutDeCalcul();
+// The line editor has ended its line: the cursor is at the start of the next.
+void curseurEnDebutDeLigne();
 // The computation is over (a question comes): its text goes.
 void finDeCalcul();
 

@@ -4,49 +4,134 @@
 #include "commun/suivi.h"
 #include "shell/progres_terminal.h"
 
+#include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 
 namespace harmo {
 
 namespace {
 
-std::atomic<int> enAttente{0};
+// The state. Written by the main thread, read by the handlers.
+std::atomic<int> enAttente{0};        // at a question
+std::atomic<int> editee{0};           // the editor holds the terminal
 std::atomic<int> questionInterrompue{0};
-bool entreeTerminal = false;
+std::atomic<int> suspensionDemandee{0};
+std::atomic<int> redimensionnee{0};
+bool entreeTty = false;
+termios modesDeDepart{};  // of standard input, when it is a terminal
+termios modesDeCalcul{};  // the same without echo
+int tube[2] = {-1, -1};   // the handlers' wake-up
 
-void finirCommeLeSysteme() {
-    std::signal(SIGINT, SIG_DFL);
-    std::raise(SIGINT);
+void reveiller() {
+    const int e = errno;  // a handler keeps errno as it was
+    if (tube[1] >= 0) {
+        const char c = 1;
+        [[maybe_unused]] const ssize_t n = ::write(tube[1], &c, 1);  // a full pipe is awake enough
+    }
+    errno = e;
+}
+
+void modesDuCalcul() {
+    if (entreeTty) ::tcsetattr(0, TCSANOW, &modesDeCalcul);
+}
+
+// Ends the program by sig, the default action, after the terminal is given back.
+void finirPar(int sig) {
+    restaurerTerminal();
+    std::signal(sig, SIG_DFL);
+    sigset_t s;
+    sigemptyset(&s);
+    sigaddset(&s, sig);
+    ::sigprocmask(SIG_UNBLOCK, &s, nullptr);
+    ::raise(sig);
 }
 
 extern "C" void surInterruption(int) {
-    if (enAttente.load() && entreeTerminal) {
+    if (enAttente.load() && entreeTty) {
         // At a question on a terminal: the reader drops the line and asks again.
         questionInterrompue.store(1);
+        reveiller();
         return;
     }
     if (enAttente.load() || interruptionDemandee.load()) {
-        finirCommeLeSysteme();
+        finirPar(SIGINT);
         return;
     }
     interruptionDemandee.store(1);
 }
 
+extern "C" void surFin(int sig) { finirPar(sig); }
+
+void installer(int sig, void (*gestionnaire)(int)) {
+    struct sigaction action {};
+    action.sa_handler = gestionnaire;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no restart: a wait wakes up at once
+    ::sigaction(sig, &action, nullptr);
+}
+
+extern "C" void surSuspension(int);
+
+// Stops the process now: the terminal given back, the default action, and
+// on return (SIGCONT) the handler and the modes of the current phase again.
+void suspendreMaintenant() {
+    const int e = errno;
+    restaurerTerminal();
+    std::signal(SIGTSTP, SIG_DFL);
+    sigset_t s;
+    sigemptyset(&s);
+    sigaddset(&s, SIGTSTP);
+    ::sigprocmask(SIG_UNBLOCK, &s, nullptr);
+    ::raise(SIGTSTP);  // stopped here until SIGCONT (ignored in an orphaned process group)
+    installer(SIGTSTP, surSuspension);
+    if (!enAttente.load()) modesDuCalcul();
+    errno = e;
+}
+
+extern "C" void surSuspension(int) {
+    if (enAttente.load() && editee.load()) {
+        // The editor gives its terminal back and redraws itself.
+        suspensionDemandee.store(1);
+        reveiller();
+        return;
+    }
+    suspendreMaintenant();
+}
+
+extern "C" void surRedimension(int) {
+    redimensionnee.store(1);
+    reveiller();
+}
+
 }  // namespace
 
 void installerSignaux() {
-    entreeTerminal = ::isatty(0) == 1;
-    struct sigaction action {};
-    action.sa_handler = surInterruption;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no restart: a wait in poll() wakes up at once
-    sigaction(SIGINT, &action, nullptr);
+    entreeTty = ::isatty(0) == 1 && ::tcgetattr(0, &modesDeDepart) == 0;
+    if (entreeTty) {
+        modesDeCalcul = modesDeDepart;
+        modesDeCalcul.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHOCTL));
+    }
+    if (tube[0] < 0 && ::pipe2(tube, O_CLOEXEC | O_NONBLOCK) != 0) tube[0] = tube[1] = -1;
+    installer(SIGINT, surInterruption);
+    for (int sig : {SIGTERM, SIGHUP, SIGQUIT}) installer(sig, surFin);
+    installer(SIGTSTP, surSuspension);
+    installer(SIGWINCH, surRedimension);
     std::signal(SIGPIPE, SIG_IGN);
-    // A file grown past its size limit is a closed output: the write fails
-    // (EFBIG) and the console ends the program with status 1.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::atexit(restaurerTerminal);
+    modesDuCalcul();
+}
+
+bool entreeTerminal() { return entreeTty; }
+
+void restaurerTerminal() {
+    if (entreeTty) ::tcsetattr(0, TCSANOW, &modesDeDepart);
 }
 
 AttenteDeReponse::AttenteDeReponse() {
@@ -54,22 +139,44 @@ AttenteDeReponse::AttenteDeReponse() {
     // being written ends the program, as at the prompt itself, and one that
     // comes between the two is seen by the handler.
     finDeCalcul();
+    restaurerTerminal();
     enAttente.store(1);
     if (interruptionDemandee.load()) {
-        if (!entreeTerminal) finirCommeLeSysteme();
+        if (!entreeTty) finirPar(SIGINT);
         // On a terminal it stands for a Ctrl-C at this question.
         interruptionDemandee.store(0);
         questionInterrompue.store(1);
+        reveiller();
     }
 }
 
 AttenteDeReponse::~AttenteDeReponse() {
     enAttente.store(0);
+    modesDuCalcul();
     debutDeCalcul();
 }
+
+QuestionEditee::QuestionEditee() { editee.store(1); }
+
+QuestionEditee::~QuestionEditee() { editee.store(0); }
 
 bool interruptionDeQuestion() { return questionInterrompue.exchange(0) != 0; }
 
 void interruptionTraitee() { interruptionDemandee.store(0); }
+
+int descripteurDesSignaux() { return tube[0]; }
+
+Evenements evenements() {
+    char vide[64];
+    while (tube[0] >= 0 && ::read(tube[0], vide, sizeof vide) > 0) {
+    }
+    Evenements e;
+    e.interruption = interruptionDeQuestion();
+    e.suspension = suspensionDemandee.exchange(0) != 0;
+    e.redimension = redimensionnee.exchange(0) != 0;
+    return e;
+}
+
+void suspendre() { suspendreMaintenant(); }
 
 }  // namespace harmo

@@ -8,6 +8,7 @@
 #include "commun/memoire.h"
 #include "commun/pont_gmp.h"
 #include "commun/pont_mpfr.h"
+#include "commun/suivi.h"
 #include "sums/harmonique_digamma.h"
 #include "sums/kempner_partielle.h"
 
@@ -143,6 +144,9 @@ std::string etapeApprochee(const Etape& t, const NTL::ZZ& gardes, long p, long s
         // (an estimate short of the truth) is a refusal.
         const double secondes = fraction ? coutExact(t, gardes) : coutCertifie(t, prec);
         NTL::RR rb, rh;
+        progres(fraction ? "valeur approchee : somme exacte"
+                         : t.kempner ? "valeur approchee : somme de Kempner certifiee"
+                                     : "valeur approchee : somme harmonique par digamma");
         try {
             Resultat r = calculerAPart([&](Canal& canal) {
                 Arb somme;

@@ -32,6 +32,13 @@ for opt in --version -V; do
   [ -s "$tmp/err" ] && echec "$opt : sortie d'erreur non vide"
 done
 
+# An output that cannot be written: status 1 and one line on standard error.
+for opt in --help --version; do
+  "$exe" "$opt" > /dev/full 2> "$tmp/err" < /dev/null; rc=$?
+  [ "$rc" = 1 ] || echec "$opt > /dev/full : statut $rc"
+  [ "$(wc -l < "$tmp/err")" = 1 ] || echec "$opt > /dev/full : pas une seule ligne d'erreur"
+done
+
 for arg in --bogus -x "--help --bogus" fichier; do
   # shellcheck disable=SC2086
   "$exe" $arg > "$tmp/out" 2> "$tmp/err" < /dev/null; rc=$?

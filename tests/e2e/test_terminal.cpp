@@ -1,0 +1,453 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The real program on a pseudo-terminal, as a person runs it: editing and
+// history, Ctrl-C at a question, the terminal's modes on every exit, Ctrl-Z
+// and fg, resizes, and a progress line that leaves nothing on the screen
+// (a small terminal model renders what the program wrote).
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <utmp.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Horloge = std::chrono::steady_clock;
+
+double depuis(Horloge::time_point t0) { return std::chrono::duration<double>(Horloge::now() - t0).count(); }
+
+// The program on a pseudo-terminal: every stream on the terminal, keys
+// typed on its master side. With groupeAPart, it runs as a shell runs a job:
+// in a process group of its own, in the foreground, its parent beside it
+// (Ctrl-Z can stop such a group, not an orphaned one).
+class Terminal {
+public:
+    explicit Terminal(const std::string& etat, int colonnes = 200, bool groupeAPart = false) {
+        winsize w{};
+        w.ws_col = static_cast<unsigned short>(colonnes);
+        w.ws_row = 40;
+        int esclave = -1;
+        EXPECT_EQ(::openpty(&maitre_, &esclave, nullptr, nullptr, &w), 0);
+        ::tcgetattr(esclave, &modesDeDepart);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(maitre_);
+            ::login_tty(esclave);
+            ::setenv("XDG_STATE_HOME", etat.c_str(), 1);
+            ::setenv("TERM", "xterm", 1);
+            if (groupeAPart) {
+                std::signal(SIGTTOU, SIG_IGN);
+                const pid_t p = ::fork();
+                if (p == 0) {
+                    ::setpgid(0, 0);
+                    ::tcsetpgrp(0, ::getpid());
+                    std::signal(SIGTTOU, SIG_DFL);
+                    ::execl(HARMONIQUES, HARMONIQUES, static_cast<char*>(nullptr));
+                    ::_exit(127);
+                }
+                int s = 0;
+                while (::waitpid(p, &s, 0) < 0) {
+                }
+                ::_exit(WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s));
+            }
+            ::execl(HARMONIQUES, HARMONIQUES, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        esclave_ = esclave;  // kept open: the terminal's modes stay readable after the end
+    }
+    ~Terminal() {
+        if (pid_ > 0) {
+            const pid_t p = programme();
+            if (p > 0 && p != pid_) ::kill(p, SIGKILL);
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        ::close(maitre_);
+        ::close(esclave_);
+    }
+    // The program's process (the child, or its child with groupeAPart).
+    pid_t programme() const {
+        std::ifstream f("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/children");
+        pid_t enfant = 0;
+        return f >> enfant ? enfant : pid_;
+    }
+    void taper(const std::string& touches) {
+        for (char c : touches) {
+            ASSERT_EQ(::write(maitre_, &c, 1), 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    // Reads until the screen's bytes hold texte past position depuis.
+    bool attendre(const std::string& texte, double secondes, std::size_t depuis = 0) {
+        const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
+        while (ecran.find(texte, depuis) == std::string::npos) {
+            if (Horloge::now() > fin) return false;
+            lire(50);
+        }
+        return true;
+    }
+    void lire(int ms) {
+        pollfd p{maitre_, POLLIN, 0};
+        if (::poll(&p, 1, ms) <= 0) return;
+        char bloc[65536];
+        const ssize_t n = ::read(maitre_, bloc, sizeof bloc);
+        if (n > 0) ecran.append(bloc, static_cast<std::size_t>(n));
+    }
+    int statut(double secondes = 20) {
+        const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
+        int s = -1;
+        while (Horloge::now() < fin) {
+            lire(50);
+            if (::waitpid(pid_, &s, WNOHANG) == pid_) {
+                pid_ = -1;
+                return s;
+            }
+        }
+        return -1;
+    }
+    void redimensionner(int colonnes) {
+        winsize w{};
+        w.ws_col = static_cast<unsigned short>(colonnes);
+        w.ws_row = 40;
+        ::ioctl(maitre_, TIOCSWINSZ, &w);  // the kernel sends SIGWINCH to the foreground
+    }
+    termios modes() const {
+        termios t{};
+        ::tcgetattr(esclave_, &t);
+        return t;
+    }
+    std::string ecran;
+    termios modesDeDepart{};
+
+private:
+    pid_t pid_ = -1;
+    int maitre_ = -1, esclave_ = -1;
+};
+
+bool memesModes(const termios& a, const termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag;
+}
+
+// The state letter of a process in /proc ('\0' when it is gone).
+char etatDe(pid_t pid) {
+    std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
+    std::string ligne;
+    if (!std::getline(f, ligne)) return '\0';
+    return ligne.size() > ligne.rfind(')') + 2 ? ligne[ligne.rfind(')') + 2] : '\0';
+}
+
+// What a person sees: the bytes rendered on a screen of the given width
+// (cursor moves, erasures, wraps and scrolls as xterm does them; other
+// sequences ignored), the lines that scrolled off kept above.
+std::vector<std::string> rendu(const std::string& octets, int largeur, int hauteur = 40) {
+    std::vector<std::string> histoire, ecran(static_cast<std::size_t>(hauteur), std::string());
+    int l = 0, c = 0;
+    bool auBord = false;
+    int sl = 0, sc = 0;
+    auto ligne = [&]() -> std::string& {
+        std::string& s = ecran[static_cast<std::size_t>(l)];
+        if (static_cast<int>(s.size()) < largeur) s.resize(static_cast<std::size_t>(largeur), ' ');
+        return s;
+    };
+    auto descendre = [&] {
+        if (++l == hauteur) {
+            histoire.push_back(ecran.front());
+            ecran.erase(ecran.begin());
+            ecran.emplace_back();
+            l = hauteur - 1;
+        }
+    };
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        const char x = octets[i];
+        if (x == '\033' && i + 1 < octets.size()) {
+            const char y = octets[i + 1];
+            if (y == '7' || y == '8') {
+                if (y == '7') sl = l, sc = c; else l = sl, c = sc;
+                auBord = false;
+                ++i;
+                continue;
+            }
+            if (y != '[') { ++i; continue; }
+            std::size_t j = i + 2;
+            std::string param;
+            while (j < octets.size() && !(octets[j] >= '@' && octets[j] <= '~')) param += octets[j++];
+            const char fin = j < octets.size() ? octets[j] : 0;
+            const int n = param.empty() || param[0] == '?' ? 1 : std::max(1, std::atoi(param.c_str()));
+            const int n0 = param.empty() ? 0 : std::atoi(param.c_str());
+            switch (fin) {
+                case 'D': c = std::max(0, c - n); auBord = false; break;
+                case 'C': c = std::min(largeur - 1, c + n); auBord = false; break;
+                case 'A': l = std::max(0, l - n); break;
+                case 'B': l = std::min(hauteur - 1, l + n); break;
+                case 'G': c = std::min(largeur - 1, n - 1); break;
+                case 'K': ligne().replace(static_cast<std::size_t>(c), std::string::npos, static_cast<std::size_t>(largeur - c), ' '); break;
+                case 'J':
+                    if (n0 == 0) {
+                        ligne().replace(static_cast<std::size_t>(c), std::string::npos, static_cast<std::size_t>(largeur - c), ' ');
+                        for (int k = l + 1; k < hauteur; ++k) ecran[static_cast<std::size_t>(k)].clear();
+                    }
+                    break;
+                default: break;
+            }
+            i = j;
+            continue;
+        }
+        if (x == '\r') { c = 0; auBord = false; continue; }
+        if (x == '\n') { descendre(); auBord = false; continue; }
+        if (x == '\b') { c = std::max(0, c - 1); auBord = false; continue; }
+        if (x == '\t') { c = std::min(largeur - 1, (c / 8 + 1) * 8); continue; }
+        if (x == '\a' || static_cast<unsigned char>(x) < 32) continue;
+        if (auBord) { c = 0; descendre(); auBord = false; }
+        ligne()[static_cast<std::size_t>(c)] = x;
+        if (c == largeur - 1) auBord = true; else ++c;
+    }
+    for (std::string& s : ecran) histoire.push_back(s);
+    for (std::string& s : histoire) s.erase(s.find_last_not_of(' ') + 1);
+    return histoire;
+}
+
+struct DossierTemporaire {
+    DossierTemporaire() {
+        char modele[] = "/tmp/harmoniques-etat-XXXXXX";
+        chemin = ::mkdtemp(modele);
+    }
+    ~DossierTemporaire() { std::system(("rm -rf '" + chemin + "'").c_str()); }
+    std::string chemin;
+};
+
+const std::string menuChoix = "Quel est votre choix ? : ";
+
+}  // namespace
+
+TEST(Terminal, EditionEtHistoriqueEntreDeuxSeances) {
+    DossierTemporaire etat;
+    {
+        Terminal t(etat.chemin);
+        ASSERT_TRUE(t.attendre(menuChoix, 10));
+        // 105, Left, Backspace: 15.
+        t.taper("1\r0\r105\x1b[D\x7f\r2\r1\r");
+        ASSERT_TRUE(t.attendre("de dernier terme  1/15  comporte 15  termes.", 10)) << t.ecran;
+        t.taper("0\r0\r");
+        const std::size_t avant = t.ecran.size();
+        ASSERT_TRUE(t.attendre(menuChoix, 10, avant));
+        // Up brings back the last line, "0": the program ends.
+        t.taper("\x1b[A\r");
+        const int s = t.statut();
+        EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    }
+    std::ifstream f(etat.chemin + "/harmoniques/historique");
+    std::stringstream lignes;
+    lignes << f.rdbuf();
+    EXPECT_EQ(lignes.str(), "1\n0\n15\n2\n1\n0\n0\n0\n");
+    // A new run: the first Up finds the last line of the one before.
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("\x1b[A\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, SansHistoriquePossibleRienNeChange) {
+    Terminal t("/proc/harmoniques-impossible");
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("3\r");
+    ASSERT_TRUE(t.attendre("LA PREMIERE PARTIE", 10));
+    t.taper("0\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, CtrlCAUneQuestionLaReposeEtCtrlDTermine) {
+    DossierTemporaire etat;
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1\r0\r");
+    ASSERT_TRUE(t.attendre("Valeur de N  ? :  ", 10));
+    const std::size_t avant = t.ecran.size();
+    t.taper("12\x03");
+    // The question again, on a new line; the session goes on.
+    ASSERT_TRUE(t.attendre("Valeur de N  ? :  ", 10, avant)) << t.ecran.substr(avant);
+    EXPECT_LT(t.ecran.find('\n', avant), t.ecran.find("Valeur de N  ? :  ", avant));
+    t.taper("7\r2\r1\r");
+    ASSERT_TRUE(t.attendre("de dernier terme  1/7  comporte 7  termes.", 10)) << t.ecran.substr(avant);
+    t.taper("0\r0\r");
+    ASSERT_TRUE(t.attendre(menuChoix, 10, avant));
+    t.taper("\x04");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, UneFactorisationHorsDePorteeLeDitEtCtrlCGardeLesFacteurs) {
+    // The numerator of the sum without 42 up to 1000 (432 digits) leaves a
+    // composite of more than 400 digits: the progress line says it is beyond
+    // reach within two seconds; Ctrl-C then gives what was found, Q, and the
+    // continuation question.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1 0 1000 1 2 4 2 3 5 10 1 1\r");
+    ASSERT_TRUE(t.attendre("P = ", 20));
+    const std::size_t p = t.ecran.find("P = ");
+    const auto t0 = Horloge::now();
+    ASSERT_TRUE(t.attendre("chiffres, hors de portee ; Ctrl-C garde les facteurs trouves, 1 s", 5, p)) << t.ecran.substr(p);
+    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 2.0);
+    EXPECT_NE(t.ecran.find("factorisation de P : reste compose de 4", p), std::string::npos);
+    t.taper("\x03");
+    ASSERT_TRUE(t.attendre("chiffres non factorises]", 5, p));
+    ASSERT_TRUE(t.attendre("Q =   (2)^", 5, p));
+    ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ?", 5, p));
+    EXPECT_EQ(t.ecran.find("Calcul interrompu.", p), std::string::npos);
+    t.taper("\x04");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, LesModesReviennentQuoiQuiTermineLeProgramme) {
+    // A signal at a question (the editor's modes), and the end of the
+    // dialogue after a computation (no echo then): the modes of the start,
+    // and the same status as the signal gives.
+    for (int sig : {SIGTERM, SIGHUP, SIGQUIT}) {
+        DossierTemporaire etat;
+        Terminal t(etat.chemin);
+        ASSERT_TRUE(t.attendre(menuChoix, 10));
+        t.taper("1\r0\r12");
+        ASSERT_TRUE(t.attendre("Valeur de N  ? :  12", 10));
+        ::kill(t.programme(), sig);
+        const int s = t.statut();
+        EXPECT_TRUE(WIFSIGNALED(s) && WTERMSIG(s) == sig) << sig << " " << s;
+        EXPECT_TRUE(memesModes(t.modes(), t.modesDeDepart)) << sig;
+    }
+    DossierTemporaire etat;
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("3\r");
+    ASSERT_TRUE(t.attendre("LA PREMIERE PARTIE", 10));
+    t.taper("0\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    EXPECT_TRUE(memesModes(t.modes(), t.modesDeDepart));
+}
+
+TEST(Terminal, CtrlZPuisFgRedessineLaQuestion) {
+    // Ctrl-Z at a question stops the program with the terminal as it was;
+    // SIGCONT (fg) draws the question and the line again, and editing goes
+    // on: 12, Left, Backspace, 5 is 52.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin, 200, true);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1\r0\r12");
+    ASSERT_TRUE(t.attendre("Valeur de N  ? :  12", 10));
+    const pid_t p = t.programme();
+    t.taper("\x1a");
+    const auto t0 = Horloge::now();
+    while (etatDe(p) != 'T' && depuis(t0) < 5) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(etatDe(p), 'T');
+    EXPECT_TRUE(memesModes(t.modes(), t.modesDeDepart));
+    const std::size_t avant = t.ecran.size();
+    ::kill(p, SIGCONT);
+    ASSERT_TRUE(t.attendre("Valeur de N  ? :  12", 5, avant)) << t.ecran.substr(avant);
+    t.taper("\x1b[D\x7f" "5\r2\r1\r");
+    ASSERT_TRUE(t.attendre("de dernier terme  1/52  comporte 52  termes.", 10)) << t.ecran.substr(avant);
+    t.taper("0\r0\r0\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, UnRedimensionnementALaQuestion) {
+    // 123 typed, the window from 200 to 60 columns, then Ctrl-A 9: 9123.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1\r0\r123");
+    ASSERT_TRUE(t.attendre("Valeur de N  ? :  123", 10));
+    t.redimensionner(60);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    t.taper("\x01" "9\r2\r1\r");
+    ASSERT_TRUE(t.attendre("de dernier terme  1/9123  comporte 9123  termes.", 10)) << t.ecran;
+    t.taper("0\r0\r0\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, AucunCtrlCNEstPerduAUneQuestion) {
+    // SIGINT at random instants at a question: asked again every time.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1\r0\r");
+    const std::string question = "Valeur de N  ? :  ";
+    ASSERT_TRUE(t.attendre(question, 10));
+    std::mt19937 alea(5);
+    double pire = 0;
+    for (int k = 0; k < 30; ++k) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(alea() % 60));
+        const std::size_t avant = t.ecran.size();
+        const auto t0 = Horloge::now();
+        ::kill(t.programme(), SIGINT);
+        ASSERT_TRUE(t.attendre(question, 5, avant)) << k;
+        pire = std::max(pire, depuis(t0));
+    }
+    EXPECT_LT(pire, 0.5);
+    t.taper("7\r2\r1\r0\r0\r0\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
+TEST(Terminal, LAvancementSeVoitPourToutCalculDePlusDUneSeconde) {
+    // Level 2 by digamma at 100,000 digits, in a child process.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1 0 1000000000000000 2 2 100000\r");
+    const auto t0 = Horloge::now();
+    ASSERT_TRUE(t.attendre("valeur approchee : somme harmonique par digamma, 1 s", 10)) << t.ecran;
+    EXPECT_LT(depuis(t0), 2.5);
+}
+
+TEST(Terminal, LAvancementNeLaisseRienALEcran) {
+    // 120 columns: answers typed ahead on one line, the last question's line
+    // long (97 characters), a level-2 sum of some seconds with its progress,
+    // keys typed meanwhile, then a shrink of the window while the progress
+    // shows. Rendered, the screen holds no progress text, and the keys typed
+    // ahead come with the next question.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin, 120);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1\r");
+    ASSERT_TRUE(t.attendre("Indifferente (cas normal) [0] : ", 10));
+    t.taper("0 500000 1 2 4 2 2 20000\r");
+    ASSERT_TRUE(t.attendre("somme terme a te", 10));
+    t.taper("0 0");
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    const std::size_t avantRedim = t.ecran.size();
+    t.redimensionner(110);
+    ASSERT_TRUE(t.attendre("somme terme a te", 10, avantRedim));
+    ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : 0 0", 60));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    t.lire(50);
+    // Width 120 until the shrink, 110 after: rendered at 110, the screen
+    // after the shrink (xterm does not reflow) is that of the bytes.
+    const std::vector<std::string> lignes = rendu(t.ecran, 120);
+    int questions = 0;
+    for (const std::string& l : lignes) {
+        EXPECT_EQ(l.find("somme terme"), std::string::npos) << l;
+        EXPECT_EQ(l.find(" %"), std::string::npos) << l;
+        if (l.find("Voulez vous continuer") != std::string::npos) ++questions;
+    }
+    EXPECT_EQ(questions, 1);
+    EXPECT_NE(lignes.size(), 0u);
+}
