@@ -207,7 +207,7 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace,
         // go into the pipe.
         std::signal(SIGINT, SIG_IGN);
         // The terminal and its signals are the parent's too.
-        for (int sig : {SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGWINCH}) std::signal(sig, SIG_DFL);
+        for (int sig : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGTSTP, SIGWINCH}) std::signal(sig, SIG_DFL);
         // Ended with the parent, however it ends (a closed terminal, a kill).
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(1);

@@ -119,7 +119,7 @@ void installerSignaux() {
     }
     if (tube[0] < 0 && ::pipe2(tube, O_CLOEXEC | O_NONBLOCK) != 0) tube[0] = tube[1] = -1;
     installer(SIGINT, surInterruption);
-    for (int sig : {SIGTERM, SIGHUP, SIGQUIT}) installer(sig, surFin);
+    for (int sig : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT}) installer(sig, surFin);
     installer(SIGTSTP, surSuspension);
     installer(SIGWINCH, surRedimension);
     std::signal(SIGPIPE, SIG_IGN);

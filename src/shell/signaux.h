@@ -8,7 +8,7 @@
 //            a terminal: the question is asked again; at a question on a
 //            pipe or a file, or a second one before the first is taken: the
 //            end, as the system does it.
-//   SIGTERM, SIGHUP, SIGQUIT: the end, by that signal.
+//   SIGTERM, SIGHUP, SIGQUIT, SIGABRT: the end, by that signal.
 //   SIGTSTP  at an edited question: the wait suspends the program itself
 //            (the editor gives the terminal back, then redraws its line at
 //            SIGCONT); elsewhere: suspended at once, the terminal given back,
