@@ -1,18 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How many threads the heavy computations may use: the machine's cores; and
-// how they start one.
+// How many threads the heavy computations may use: the cores the process is
+// really given; and how they start one.
 #pragma once
 
 #include <future>
+#include <string>
 #include <system_error>
 #include <thread>
 
 namespace harmo {
 
-inline unsigned nombreDeCoeurs() {
-    static const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : n;
-}
+// The cores given to the process, at least 1: the smaller of the CPUs of its
+// affinity mask (taskset, cpusets) and of its cgroups' CPU quota, rounded up
+// (cpu.max in v2, cpu.cfs_quota_us / cpu.cfs_period_us in v1, from its own
+// group up to the root). Read at each call.
+unsigned coeursDonnes();
+
+// The same, read once.
+unsigned nombreDeCoeurs();
+
+// The smallest quota of CPUs set by the groups of cgroups (the text of
+// /proc/self/cgroup) under racine, as a fraction of CPUs; -1 when none is set.
+double quotaDesCgroups(const std::string& racine, const std::string& cgroups);
 
 // f(a...) on another thread, or, when no thread can be started (a process
 // limit), on the one that asks for the result: the same work, on one core.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commun/memoire.h"
 
+#include "commun/cgroups.h"
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -41,12 +43,26 @@ double resteDeLaLimite(int ressource, const char* champ) {
     return std::max(static_cast<double>(r.rlim_cur) - utilise, 0.0);
 }
 
-// Room left in one group directory, or -1 when it sets no limit.
+// A field of a memory.stat file ("inactive_file 1234"), or 0.
+double champDesStatistiques(const std::string& chemin, const std::string& nom) {
+    std::ifstream f(chemin);
+    std::string cle;
+    double valeur = 0;
+    while (f >> cle >> valeur)
+        if (cle == nom) return std::max(valeur, 0.0);
+    return 0;
+}
+
+// Room left in one group directory, or -1 when it sets no limit. What the
+// group uses is its working set, as the kernel and the container tools count
+// it: its usage less its inactive file pages, a cache that the kernel takes
+// back before it refuses memory.
 double resteDuGroupe(const std::string& dossier, bool v2) {
     const double max = lireNombre(dossier + (v2 ? "/memory.max" : "/memory.limit_in_bytes"));
-    const double actuel = lireNombre(dossier + (v2 ? "/memory.current" : "/memory.usage_in_bytes"));
+    double actuel = lireNombre(dossier + (v2 ? "/memory.current" : "/memory.usage_in_bytes"));
     if (max <= 0 || max >= 1e18 || actuel < 0) return -1;
-    return std::max(max - actuel, 0.0);
+    actuel -= champDesStatistiques(dossier + "/memory.stat", v2 ? "inactive_file" : "total_inactive_file");
+    return std::max(max - std::max(actuel, 0.0), 0.0);
 }
 
 void garderLeMoindre(double& reste, double r) {
@@ -57,39 +73,8 @@ void garderLeMoindre(double& reste, double r) {
 
 double resteDesCgroups(const std::string& racine, const std::string& cgroups) {
     double reste = -1;
-    std::istringstream lignes(cgroups);
-    std::string ligne;
-    while (std::getline(lignes, ligne)) {
-        // "hierarchy-ID:controller-list:path"
-        const auto a = ligne.find(':');
-        const auto b = a == std::string::npos ? a : ligne.find(':', a + 1);
-        if (b == std::string::npos) continue;
-        const std::string controleurs = ligne.substr(a + 1, b - a - 1);
-        std::string chemin = ligne.substr(b + 1);
-        std::string base;
-        bool v2 = false;
-        if (controleurs.empty()) {
-            v2 = true;
-            // Mounted alone, or beside the v1 hierarchies as "unified".
-            base = std::ifstream(racine + "/cgroup.controllers") ? racine : racine + "/unified";
-        } else {
-            std::istringstream liste(controleurs);
-            std::string c;
-            bool memoire = false;
-            while (std::getline(liste, c, ','))
-                if (c == "memory") memoire = true;
-            if (!memoire) continue;
-            base = racine + "/memory";
-        }
-        // From the process's own group up to the root of the hierarchy (inside
-        // a container the path may not exist there: its parents may).
-        for (;;) {
-            garderLeMoindre(reste, resteDuGroupe(base + chemin, v2));
-            if (chemin.empty() || chemin == "/") break;
-            const auto fin = chemin.find_last_of('/');
-            chemin = fin == std::string::npos || fin == 0 ? std::string() : chemin.substr(0, fin);
-        }
-    }
+    pourLesGroupes(racine, cgroups, "memory",
+                   [&](const std::string& dossier, bool v2) { garderLeMoindre(reste, resteDuGroupe(dossier, v2)); });
     return reste;
 }
 
@@ -110,10 +95,7 @@ double memoireDisponible() {
         const long pages = ::sysconf(_SC_AVPHYS_PAGES), taille = ::sysconf(_SC_PAGESIZE);
         disponible = pages > 0 && taille > 0 ? static_cast<double>(pages) * static_cast<double>(taille) : 1e18;
     }
-    std::ifstream f("/proc/self/cgroup");
-    std::stringstream cgroups;
-    cgroups << f.rdbuf();
-    garderLeMoindre(disponible, resteDesCgroups("/sys/fs/cgroup", cgroups.str()));
+    garderLeMoindre(disponible, resteDesCgroups("/sys/fs/cgroup", cgroupsDuProcessus()));
     garderLeMoindre(disponible, resteDeLaLimite(RLIMIT_AS, "VmSize:"));
     garderLeMoindre(disponible, resteDeLaLimite(RLIMIT_DATA, "VmData:"));
     return std::max(disponible, 0.0);

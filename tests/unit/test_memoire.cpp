@@ -2,6 +2,8 @@
 // The memory left by the cgroups of the process, on trees made here.
 #include "commun/memoire.h"
 
+#include "arbre_temporaire.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -9,29 +11,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
 using namespace harmo;
-namespace fs = std::filesystem;
 
-namespace {
-
-struct Arbre {
-    Arbre() {
-        char modele[] = "/tmp/harmoniques-cgroup-XXXXXX";
-        racine = ::mkdtemp(modele);
-    }
-    ~Arbre() { fs::remove_all(racine); }
-    void fichier(const std::string& chemin, const std::string& contenu) {
-        fs::create_directories(fs::path(racine + chemin).parent_path());
-        std::ofstream(racine + chemin) << contenu << "\n";
-    }
-    std::string racine;
-};
-
-}  // namespace
+using Arbre = ArbreTemporaire;
 
 TEST(Memoire, LeGroupeDuProcessusEtSesParents) {
     // v2: the process's own group is the tightest; its parent has "max".
@@ -62,6 +47,27 @@ TEST(Memoire, HierarchieV1EtCheminAbsentDansUnConteneur) {
     EXPECT_EQ(resteDesCgroups(a.racine, "4:memory:/api\n"), 0);
     // Other controllers are not read.
     EXPECT_LT(resteDesCgroups(a.racine, "9:pids:/api\n"), 0);
+}
+
+TEST(Memoire, LeCacheDesFichiersNeCompteNiEnV1NiEnV2) {
+    // A group that has read large files: 900 MB used of 1 GB, 700 MB of them
+    // inactive page cache. A request of 500 MB fits (its working set is
+    // 200 MB); counted as used, the cache would have it refused.
+    Arbre v2;
+    v2.fichier("/cgroup.controllers", "memory");
+    v2.fichier("/tranche/memory.max", "1000000000");
+    v2.fichier("/tranche/memory.current", "900000000");
+    v2.fichier("/tranche/memory.stat", "anon 150000000\nfile 750000000\nactive_file 50000000\ninactive_file 700000000");
+    EXPECT_EQ(resteDesCgroups(v2.racine, "0::/tranche\n"), 800000000);
+    EXPECT_GT(resteDesCgroups(v2.racine, "0::/tranche\n"), 500e6);
+    Arbre v1;
+    v1.fichier("/memory/api/memory.limit_in_bytes", "1000000000");
+    v1.fichier("/memory/api/memory.usage_in_bytes", "900000000");
+    v1.fichier("/memory/api/memory.stat", "cache 750000000\ninactive_file 1\ntotal_inactive_file 700000000");
+    EXPECT_EQ(resteDesCgroups(v1.racine, "4:memory:/api\n"), 800000000);
+    // Without its statistics a group counts its whole usage.
+    v1.fichier("/memory/api/memory.stat", "");
+    EXPECT_EQ(resteDesCgroups(v1.racine, "4:memory:/api\n"), 100000000);
 }
 
 TEST(Memoire, LaLimiteDEspaceAdresseCompteCeQuiEstDejaPris) {
