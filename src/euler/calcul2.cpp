@@ -149,8 +149,11 @@ int calcul2(Etat& e) {
     const std::string texteH = enTexte(e.H);  // printed twice: its digits are made once
     con << " \n \n \t  H(" << e.N - 1 << ")  =  " << e.avt << "  <=  H = " << texteH << " \n \n \t  H(" << e.N
         << ")  =  " << e.apr << "  >=  H = " << texteH << " \n ";
-    // The expansion ends at T(32): past it, the digits printed are not the sums'.
-    if (insuffisant)
+    // The expansion ends at T(32): past it, the digits printed are not the
+    // sums'. Said only when the decimals printed can reach that far (the
+    // rule of item 4: d + 2 >= nd1); the search itself works 30 decimals
+    // further, which the reader does not see.
+    if (insuffisant && e.valeurR + 2 >= e.nd1)
         con << " \n \t  Attention : pour cette valeur de H la formule ne donne qu'environ " << e.nd1
             << " decimales exactes ; les chiffres suivants ne sont pas significatifs. \n";
     RR::SetOutputPrecision(2);
