@@ -19,6 +19,7 @@
 #include <cstring>
 #include <algorithm>
 #include <new>
+#include <vector>
 
 namespace harmo {
 
@@ -260,7 +261,8 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace,
             echec = true;
         }
     };
-    char bloc[1 << 16];
+    std::vector<char> tampon(1 << 16);  // on the heap: small stacks stay enough
+    char* const bloc = tampon.data();
     bool tue = false;
     for (;;) {
         if (!tue && interruptionDemandee.load()) {
@@ -273,7 +275,7 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace,
         const int r = ::poll(&p, 1, 100);
         if (r < 0 && errno != EINTR) throw EchecDuCalcul{false, raisonSysteme("lecture du calcul impossible", errno)};
         if (r <= 0) continue;
-        const ssize_t lus = ::read(fils.fd, bloc, sizeof bloc);
+        const ssize_t lus = ::read(fils.fd, bloc, tampon.size());
         if (lus < 0 && errno == EINTR) continue;
         if (lus <= 0) break;  // the child closed its end
         const char* c = bloc;

@@ -28,7 +28,11 @@ struct Parametres {
 
 bool courbeEcm(const NTL::ZZ& n, double B1, unsigned long graine, double memoire, NTL::ZZ& facteur) {
     Parametres params;
-    gmp_randseed_ui(params.p->rng, graine);  // the curve's sigma is drawn from it
+    // The curve named by its parameter, not drawn at random by the library
+    // (from the clock): the same curves, the same work, at every run.
+    params.p->param = ECM_PARAM_BATCH_SQUARE;
+    mpz_set_ui(params.p->sigma, 2 + graine % 4294967293ul);  // 2 <= sigma < 2^32
+    gmp_randseed_ui(params.p->rng, graine);
     params.p->maxmem = memoire;
     Mpz N, f;
     mpz_set(N, VueMpz(n));

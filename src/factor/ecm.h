@@ -31,7 +31,8 @@ struct NiveauEcm {
 extern const NiveauEcm niveauxEcm[];
 extern const std::size_t nombreDeNiveauxEcm;
 
-// One curve (its parameter drawn from graine) on n, odd and composite: true
+// One curve (the one of parameter 2 + graine in GMP-ECM's parametrisation 1,
+// the same at every run) on n, odd and composite: true
 // with a divisor 1 < facteur < n when one comes out. memoire bounds the
 // bytes of stage 2 (0: no bound).
 bool courbeEcm(const NTL::ZZ& n, double B1, unsigned long graine, double memoire, NTL::ZZ& facteur);

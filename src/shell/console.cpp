@@ -185,7 +185,7 @@ int ConsoleStandard::lireOctet() {
                 return -1;
             }
             if (r <= 0 || !(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            ssize_t n = ::read(0, tampon_, sizeof tampon_);
+            ssize_t n = ::read(0, tampon_.data(), tampon_.size());
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 finAtteinte_ = true;

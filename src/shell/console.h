@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace harmo {
 
@@ -69,7 +70,7 @@ private:
     std::string sortie_;
     std::string invite_;         // the question's last line, held for the line editor
     std::string derniereLigne_;  // what stands on the screen's last line
-    char tampon_[1 << 16];
+    std::vector<char> tampon_ = std::vector<char>(1 << 16);  // on the heap: the console lives on main's stack
     std::string ligne_;  // the edited line and its newline
     std::size_t debut_ = 0, fin_ = 0;
     bool finAtteinte_ = false;

@@ -72,7 +72,13 @@ void installerEditeur() {
     historique = fichierHistorique();
     if (historique.empty()) return;
     const std::string dossier = historique.substr(0, historique.rfind('/'));
-    const int fd = creerDossiers(dossier) ? ::open(historique.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600) : -1;
+    // A regular file or none: a FIFO, a device or a folder there would block
+    // the start or make no sense.
+    struct stat etat {};
+    const bool present = ::stat(historique.c_str(), &etat) == 0;
+    const int fd = creerDossiers(dossier) && (!present || S_ISREG(etat.st_mode))
+                       ? ::open(historique.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK, 0600)
+                       : -1;
     if (fd < 0) {
         historique.clear();
         return;

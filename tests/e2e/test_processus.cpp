@@ -467,3 +467,18 @@ TEST(Processus, SansProcessusNiThreadLesEchecsSontDits) {
     EXPECT_NE(p.sortie.find(h10), std::string::npos);
 }
 
+
+TEST(Processus, SousUnePetitePileToutRepond) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's stack frames do not live under this limit";
+#endif
+    // ulimit -s 128: item 1 exact and factorised (a prime of 19 digits, in a
+    // child), items 2, 4 and 5.
+    Programme p(false, [] { limiter(RLIMIT_STACK, 128u << 10); });
+    p.ecrire("1 0 60 2 3 20 10 1 1 0 0 2 0 7381 2520 0 4 1000 10 5 3 10 0\n");
+    const int statut = p.attendreFin(120);
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
+    for (const char* texte : {"P =   (61)^2 X (2207) X (1840798551252069113)", "C'est une somme harmonique de 10 termes.",
+                              "H(1000) =  7.485470860", "H(11)  =  3.0198773449  >=  H = 3"})
+        EXPECT_NE(p.sortie.find(texte), std::string::npos) << texte;
+}

@@ -10,6 +10,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <utmp.h>
@@ -450,4 +451,17 @@ TEST(Terminal, LAvancementNeLaisseRienALEcran) {
     }
     EXPECT_EQ(questions, 1);
     EXPECT_NE(lignes.size(), 0u);
+}
+
+TEST(Terminal, UnHistoriqueQuiEstUnTubeNommeNeBloquePas) {
+    DossierTemporaire etat;
+    ::mkdir((etat.chemin + "/harmoniques").c_str(), 0700);
+    ASSERT_EQ(::mkfifo((etat.chemin + "/harmoniques/historique").c_str(), 0600), 0);
+    Terminal t(etat.chemin);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1\r0\r7\r2\r1\r");
+    ASSERT_TRUE(t.attendre("de dernier terme  1/7  comporte 7  termes.", 10));
+    t.taper("0\r0\r0\r");
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
 }
