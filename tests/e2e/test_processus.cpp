@@ -9,11 +9,13 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -29,8 +31,10 @@ using Horloge = std::chrono::steady_clock;
 // error on a pipe or on a pseudo-terminal.
 class Programme {
 public:
-    // avantExec runs in the child before the program starts (limits, user).
-    explicit Programme(bool erreurSurTerminal = false, const std::function<void()>& avantExec = {}) {
+    // avantExec runs in the child before the program starts (limits, user);
+    // executable, the program to run (the build's by default).
+    explicit Programme(bool erreurSurTerminal = false, const std::function<void()>& avantExec = {},
+                       const std::string& executable = HARMONIQUES) {
         int entree[2], sortie[2], erreur[2] = {-1, -1};
         EXPECT_EQ(::pipe(entree), 0);
         EXPECT_EQ(::pipe(sortie), 0);
@@ -46,7 +50,7 @@ public:
             ::dup2(erreurSurTerminal ? esclave : erreur[1], 2);
             for (int fd = 3; fd < 256; ++fd) ::close(fd);
             if (avantExec) avantExec();
-            ::execl(HARMONIQUES, HARMONIQUES, static_cast<char*>(nullptr));
+            ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(entree[0]);
@@ -455,16 +459,25 @@ TEST(Processus, SansProcessusNiThreadLesEchecsSontDits) {
     // (H(10^6) exact), a factorisation that needs a child process is told
     // impossible, and the dialogue goes on.
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    // A copy of the program where that user can run it, wherever the
+    // checkout lives (a folder of mode 0700, /root).
+    char modele[] = "/tmp/harmoniques-autre-XXXXXX";
+    ASSERT_NE(::mkdtemp(modele), nullptr);
+    const std::string dossier = modele, copie = dossier + "/harmoniques";
+    std::filesystem::copy_file(HARMONIQUES, copie);
+    ::chmod(dossier.c_str(), 0755);
+    ::chmod(copie.c_str(), 0755);
     Programme p(false, [] {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
+        if (::chdir("/") != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
         limiter(RLIMIT_NPROC, 1);
-    });
+    }, copie);
     p.ecrire("1 0 1000000 2 3 10 1000 1 0 0 1 0 300 2 3 5 10 1 1 0 " + calculH10);
     const int statut = p.attendreFin(120);
     EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
     EXPECT_NE(p.sortie.find("H(1000000) = P/Q  =  "), std::string::npos);
     EXPECT_NE(p.sortie.find(" \n \n \t Calcul impossible : impossible de creer un processus ("), std::string::npos);
     EXPECT_NE(p.sortie.find(h10), std::string::npos);
+    std::filesystem::remove_all(dossier);
 }
 
 
