@@ -3,6 +3,7 @@
 
 #include "commun/cgroups.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -76,6 +77,11 @@ double resteDesCgroups(const std::string& racine, const std::string& cgroups) {
     pourLesGroupes(racine, cgroups, "memory",
                    [&](const std::string& dossier, bool v2) { garderLeMoindre(reste, resteDuGroupe(dossier, v2)); });
     return reste;
+}
+
+void economiserLEspaceDAdresses() {
+    rlimit r{};
+    if (::getrlimit(RLIMIT_AS, &r) == 0 && r.rlim_cur != RLIM_INFINITY) ::mallopt(M_ARENA_MAX, 1);
 }
 
 double memoireDisponible() {

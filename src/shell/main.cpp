@@ -6,6 +6,7 @@
 #include "shell/options.h"
 #include "shell/progres_terminal.h"
 #include "shell/signaux.h"
+#include "commun/memoire.h"
 #include "commun/suivi.h"
 
 #include <memory>
@@ -20,6 +21,7 @@ void viderLaConsole() {
 int main(int argc, char** argv) {
     const int option = harmo::traiterOptions(argc, argv);
     if (option >= 0) return option;
+    harmo::economiserLEspaceDAdresses();
     harmo::ConsoleStandard console;
     laConsole = &console;
     harmo::installerSignaux();

@@ -213,37 +213,6 @@ Fraction sommeExacteDirecte(const Etape& t) {
     return f;
 }
 
-Taille tailleExacte(const Etape& t, long bitsAvant, double memoire) {
-    Taille r;
-    const NTL::ZZ X = borneDuPpcm(t.N, t.parite);
-    Taille afresh;
-    afresh.recalcul = true;
-    afresh.octets = octetsParUniteDeLaBorne * NTL::conv<double>(X);
-    afresh.bits = bitsDuPpcm(t.N, t.parite);
-    afresh.chiffres = X * 4343 / 10000 + 1;  // log10 lcm(1..X) is about X log10 e
-    if (!t.kempner && 2 * t.N1 <= t.N) return afresh;
-    const NTL::ZZ gardes = compterGardes(t).nombre;
-    const NTL::ZZ bits = gardes * NTL::NumBits(t.N) + bitsAvant;
-    r.bits = NTL::conv<double>(bits);
-    r.octets = 2 * r.bits;
-    if (!t.kempner) r.octets += afresh.octets;  // the lowest terms need the lcm
-    if (parLeComplement(t, gardes)) {
-        // The harmonic stage (in lowest terms from the first candidate), the
-        // removed terms, and their difference.
-        const double tailleN = static_cast<double>(NTL::NumBits(t.N));
-        const double candidats = NTL::conv<double>(nombreDeCandidats(t.N, t.parite) - nombreDeCandidats(t.N1, t.parite));
-        const double retires = candidats - NTL::conv<double>(gardes);
-        const double harmonique = nombreDeCandidats(t.N1, t.parite) <= 0 ? afresh.bits : candidats * tailleN;
-        const double difference = harmonique + retires * tailleN + static_cast<double>(bitsAvant);
-        r.octets = std::max(r.octets, afresh.octets + 2 * retires * tailleN + 4 * difference);
-    }
-    r.chiffres = bits * 30103 / 100000 + 1;
-    // A harmonic sum is the same whatever its stages: when the stage does not
-    // fit and the whole sum in lowest terms does, that is computed instead.
-    if (!t.kempner && r.octets > memoire && afresh.octets <= memoire) return afresh;
-    return r;
-}
-
 Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite, bool recalcul) {
     reduite = false;
     if (!t.kempner && (recalcul || 2 * t.N1 <= t.N)) {

@@ -42,7 +42,8 @@ Gardes compterGardes(const Etape& t);
 Fraction sommeExacte(const Etape& t);
 bool parLeComplement(const Etape& t, const NTL::ZZ& gardes);
 // The kept terms themselves in one product tree: Q is the product of the
-// kept denominators (the route of any Kempner stage before, kept for the tests).
+// kept denominators (the route of the Kempner stages that remove many terms,
+// and the simpler one that the tests hold the other against).
 Fraction sommeExacteDirecte(const Etape& t);
 
 // The whole exact sum after the stage, from the sum before it. A harmonic
@@ -53,19 +54,13 @@ Fraction sommeExacteDirecte(const Etape& t);
 // joins the one before, unreduced.
 Fraction sommeExacteApres(const Etape& t, Fraction avant, bool& reduite, bool recalcul = false);
 
-// The memory that sommeExacteApres will take, and the digits of the
-// denominator it will build, estimated before any term is summed (bitsAvant:
-// the bits of the fraction before the stage). Measured on this machine: 12
-// bytes per N for a whole harmonic sum in lowest terms (sieve, tree, text),
-// 16 bytes per 8 bits of the unreduced fraction otherwise.
+// The memory that sommeExacteApres will take: sums/taille_exacte.h.
 struct Taille {
     bool recalcul = false;  // a harmonic sum computed afresh up to N, in lowest terms
     double octets = 0;   // the memory the computation will add to the program's
     double bits = 0;     // the size of the fraction it will build
-    NTL::ZZ chiffres;    // its digits, as the refusal states them
+    NTL::ZZ chiffres;    // the digits of the fraction in lowest terms, as a refusal states them
 };
-// memoire: what the computation may take; a harmonic continuation that would
-// not fit in it is computed afresh (recalcul) when that fits.
 Taille tailleExacte(const Etape& t, long bitsAvant, double memoire);
 
 // depart + 1/n1 + 1/n2 + ... over the kept terms in increasing order, each

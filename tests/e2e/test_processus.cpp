@@ -495,3 +495,27 @@ TEST(Processus, SousUnePetitePileToutRepond) {
                               "H(1000) =  7.485470860", "H(11)  =  3.0198773449  >=  H = 3"})
         EXPECT_NE(p.sortie.find(texte), std::string::npos) << texte;
 }
+
+TEST(Processus, LesSommesDeKempnerQuiTiennentSontDonnees) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's shadow memory does not live under these limits";
+#endif
+    // Without 42 up to 6 10^6 under 300 MB of data (it takes about 80 MB),
+    // and on from 3 10^6 to 6 10^6 under 300 MB of address space (about
+    // 120 MB): answered, with the same bytes as without the limits.
+    struct Cas {
+        std::string reponses;
+        int ressource;
+    };
+    for (const Cas& c : {Cas{"1 0 6000000 1 2 4 2 3 20 1000 0 0 0 0\n", RLIMIT_DATA},
+                         Cas{"1 0 3000000 1 2 4 2 3 20 1000 0 1 6000000 1000 0 0 0 0\n", RLIMIT_AS}}) {
+        Programme limite(false, [&] { limiter(c.ressource, 300000u << 10); }), libre;
+        limite.ecrire(c.reponses);
+        libre.ecrire(c.reponses);
+        EXPECT_TRUE(WIFEXITED(limite.attendreFin()));
+        libre.attendreFin();
+        EXPECT_EQ(limite.sortie.find("depasse"), std::string::npos) << c.reponses;
+        EXPECT_NE(limite.sortie.find("comporte  5607564  termes."), std::string::npos) << c.reponses;
+        EXPECT_EQ(limite.sortie, libre.sortie) << c.reponses;
+    }
+}
