@@ -50,3 +50,17 @@ for N in $tailles; do
     done
   done
 done
+
+# Level 2 by its certified sums (digamma; the moments of a Kempner sum).
+printf '\n%-8s %-6s %-17s %-8s %10s %10s %6s\n' parite somme N chiffres estime_Mo mesure_Mo ratio
+cas2="0 - 3000000 10000|0 - 3000000 30000|0 - 10000000000 100000|0 - 1000000000000000 100000|2 - 1000000000000000 100000|0 9 100000000000 1000|0 9 100000000000 3000"
+[ "${1:-}" = quick ] || cas2="$cas2|0 - 3000000 100000|0 - 1000000000000000 1000000"
+IFS='|'
+for c in $cas2; do
+  IFS=' ' read -r parite somme N chiffres <<< "$c"
+  if [ "$somme" = - ]; then kempner=0; genre="2"; else kempner=1; genre="1 ${#somme} $(echo "$somme" | sed 's/./& /g')"; fi
+  estime=$("$tmp/estimation" "$((-1 - parite))" "$kempner" "$somme" "$N" "$chiffres" | cut -d' ' -f1)
+  mesure=$(pic "1 $parite $N $genre 2 $chiffres 0 0 0")
+  ratio=$(awk -v a="$estime" -v b="$mesure" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+  printf '%-8s %-6s %-17s %-8s %10s %10s %6s\n' "$parite" "$somme" "$N" "$chiffres" "$estime" "$mesure" "$ratio"
+done

@@ -37,6 +37,13 @@ Gardes compterGardes(const Etape& t) {
 
 namespace {
 
+// Between two blocks of a loop over the candidates: a check for an interrupt
+// request, and the share done.
+void entreDeuxBlocs(const char* quoi, double part) {
+    verifierInterruption();
+    progres(quoi, part);
+}
+
 // Calls f(n) for the kept candidates n of the stage in increasing order: as
 // machine words from `de` to `a` (candidates both), then as ZZ past the
 // machine range.
@@ -53,10 +60,7 @@ void pourLesGardes(const Etape& t, const SequenceChiffres& seq, std::uint64_t de
         const std::uint64_t fin = a - n < pas * bloc ? a : n + pas * bloc;
         for (; n <= fin; n += pas)
             if (!t.kempner || seq.trouvee(n) == retires) f(n);
-        if (n <= a) {
-            verifierInterruption();
-            progres(quoi, static_cast<double>(n - de) / static_cast<double>(a - de + 1));
-        }
+        if (n <= a) entreDeuxBlocs(quoi, static_cast<double>(n - de) / static_cast<double>(a - de + 1));
     }
 }
 
@@ -102,16 +106,17 @@ private:
 };
 
 template <class Fonction>
-void pourLesGrandsGardes(const Etape& t, const NTL::ZZ& de, Fonction&& f, long bloc = 4096) {
+void pourLesGrandsGardes(const Etape& t, const NTL::ZZ& de, Fonction&& f, const char* quoi, long bloc = 4096) {
     if (de > t.N) return;
     const int pas = static_cast<int>(pasDesCandidats[t.parite]);
     std::optional<ChiffresCourants> chiffres;  // the digits matter to Kempner sums only
     if (t.kempner) chiffres.emplace(de, t.sequence);
+    const double total = NTL::conv<double>(t.N - de) + 1;
     long compte = 0;
     for (NTL::ZZ n = de; n <= t.N; n += pas) {
         if (!chiffres || !chiffres->trouvee()) f(static_cast<const NTL::ZZ&>(n));
         if (chiffres) chiffres->avancer(pas);
-        if (++compte % bloc == 0) verifierInterruption();
+        if (++compte % bloc == 0) entreDeuxBlocs(quoi, static_cast<double>(compte) * pas / total);
     }
 }
 
@@ -187,8 +192,7 @@ bool parLeComplement(const Etape& t, const NTL::ZZ& gardes) {
 }
 
 Fraction sommeExacte(const Etape& t) {
-    if (!t.kempner) return sommeDesCandidats(t.N1, t.N, t.parite);
-    if (!parLeComplement(t, compterGardes(t).nombre)) return sommeExacteDirecte(t);
+    if (!t.kempner || !parLeComplement(t, compterGardes(t).nombre)) return sommeExacteDirecte(t);
     // The harmonic stage (in lowest terms when it starts at the first
     // candidate: its top is then kept modulo 2^m) less the removed terms, at
     // the same time.
@@ -208,7 +212,7 @@ Fraction sommeExacteDirecte(const Etape& t) {
     Fraction f;
     if (!p.vide) f = sommeDesGardesMachine(t, seq, p.de, p.a);
     SommeEnArbre grands;
-    pourLesGrandsGardes(t, p.suite, [&](const NTL::ZZ& n) { grands.terme(n); });
+    pourLesGrandsGardes(t, p.suite, [&](const NTL::ZZ& n) { grands.terme(n); }, "somme exacte");
     ajouter(f, grands.resultat());
     return f;
 }
@@ -271,7 +275,7 @@ NTL::RR sommeTermeATerme(const Etape& t, const NTL::RR& depart, long p) {
     const auto bloc = static_cast<std::uint64_t>(std::max(1.0, 65536 / parTerme));
     if (!plage.vide)
         pourLesGardes(t, seq, plage.de, plage.a, [&](std::uint64_t n) { somme.terme(n); }, "somme terme a terme", bloc);
-    pourLesGrandsGardes(t, plage.suite, [&](const NTL::ZZ& n) { somme.terme(n); },
+    pourLesGrandsGardes(t, plage.suite, [&](const NTL::ZZ& n) { somme.terme(n); }, "somme terme a terme",
                         static_cast<long>(std::min<std::uint64_t>(bloc, 4096) / (1 + NTL::NumBits(t.N) / 4096)) + 1);
     return somme.resultat(depart);
 }

@@ -45,6 +45,10 @@ struct CalculTropGrand {
     double octets;
 };
 
+// The memory of the stage's certified sum (digamma, or the moments of a
+// Kempner sum) at output precision sortie, as the route's choice estimates it.
+double octetsDeLaSommeCertifiee(const Etape& t, long sortie);
+
 // How a stage's text was found.
 enum class Route { termeATerme, encadrement, milieu };
 

@@ -519,3 +519,23 @@ TEST(Processus, LesSommesDeKempnerQuiTiennentSontDonnees) {
         EXPECT_EQ(limite.sortie, libre.sortie) << c.reponses;
     }
 }
+
+TEST(Processus, UnNiveau2QuiNeTientPasEstRefuseAussitot) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's shadow memory does not live under this limit";
+#endif
+    // H(10^10) at 100,000 digits by digamma needs some 60 MB, and its sum
+    // term by term would last days: under 50 MB of data it is refused at
+    // once, with the estimate (more than the limit), not the memory left.
+    Programme p(false, [] { limiter(RLIMIT_DATA, 50u << 20); });
+    const auto t0 = Horloge::now();
+    p.ecrire("1 0 10000000000 2 2 100000 0 0 0\n");
+    ASSERT_TRUE(p.attendre("Ce calcul depasse les possibilites de la machine : il demanderait environ ", 10));
+    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 2.0);
+    const int statut = p.attendreFin();
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
+    const std::string debut = "il demanderait environ ";
+    const long mo = std::stol(p.sortie.substr(p.sortie.find(debut) + debut.size()));
+    EXPECT_GT(mo, 55);
+    EXPECT_LT(mo, 130);
+}
