@@ -41,8 +41,9 @@ void modesDuCalcul() {
     if (entreeTty) ::tcsetattr(0, TCSANOW, &modesDeCalcul);
 }
 
-// Ends the program by sig, the default action, after the terminal is given back.
-void finirPar(int sig) {
+// The default action of sig, now, after the terminal is given back: the end
+// of the program, or its suspension (then the return, at SIGCONT).
+void actionParDefaut(int sig) {
     restaurerTerminal();
     std::signal(sig, SIG_DFL);
     sigset_t s;
@@ -51,6 +52,8 @@ void finirPar(int sig) {
     ::sigprocmask(SIG_UNBLOCK, &s, nullptr);
     ::raise(sig);
 }
+
+void finirPar(int sig) { actionParDefaut(sig); }
 
 extern "C" void surInterruption(int) {
     if (enAttente.load() && entreeTty) {
@@ -82,13 +85,7 @@ extern "C" void surSuspension(int);
 // on return (SIGCONT) the handler and the modes of the current phase again.
 void suspendreMaintenant() {
     const int e = errno;
-    restaurerTerminal();
-    std::signal(SIGTSTP, SIG_DFL);
-    sigset_t s;
-    sigemptyset(&s);
-    sigaddset(&s, SIGTSTP);
-    ::sigprocmask(SIG_UNBLOCK, &s, nullptr);
-    ::raise(SIGTSTP);  // stopped here until SIGCONT (ignored in an orphaned process group)
+    actionParDefaut(SIGTSTP);  // stopped here until SIGCONT (ignored in an orphaned process group)
     installer(SIGTSTP, surSuspension);
     if (!enAttente.load()) modesDuCalcul();
     errno = e;

@@ -230,6 +230,13 @@ struct DossierTemporaire {
     std::string chemin;
 };
 
+// The last keys of a dialogue: the program ends as at the menu's 0 (status 1).
+void terminer(Terminal& t, const std::string& touches) {
+    t.taper(touches);
+    const int s = t.statut();
+    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+}
+
 const std::string menuChoix = "Quel est votre choix ? : ";
 
 }  // namespace
@@ -246,9 +253,7 @@ TEST(Terminal, EditionEtHistoriqueEntreDeuxSeances) {
         const std::size_t avant = t.ecran.size();
         ASSERT_TRUE(t.attendre(menuChoix, 10, avant));
         // Up brings back the last line, "0": the program ends.
-        t.taper("\x1b[A\r");
-        const int s = t.statut();
-        EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+        terminer(t, "\x1b[A\r");
     }
     std::ifstream f(etat.chemin + "/harmoniques/historique");
     std::stringstream lignes;
@@ -257,9 +262,7 @@ TEST(Terminal, EditionEtHistoriqueEntreDeuxSeances) {
     // A new run: the first Up finds the last line of the one before.
     Terminal t(etat.chemin);
     ASSERT_TRUE(t.attendre(menuChoix, 10));
-    t.taper("\x1b[A\r");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "\x1b[A\r");
 }
 
 TEST(Terminal, SansHistoriquePossibleRienNeChange) {
@@ -267,9 +270,7 @@ TEST(Terminal, SansHistoriquePossibleRienNeChange) {
     ASSERT_TRUE(t.attendre(menuChoix, 10));
     t.taper("3\r");
     ASSERT_TRUE(t.attendre("LA PREMIERE PARTIE", 10));
-    t.taper("0\r");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "0\r");
 }
 
 TEST(Terminal, CtrlCAUneQuestionLaReposeEtCtrlDTermine) {
@@ -287,9 +288,7 @@ TEST(Terminal, CtrlCAUneQuestionLaReposeEtCtrlDTermine) {
     ASSERT_TRUE(t.attendre("de dernier terme  1/7  comporte 7  termes.", 10)) << t.ecran.substr(avant);
     t.taper("0\r0\r");
     ASSERT_TRUE(t.attendre(menuChoix, 10, avant));
-    t.taper("\x04");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "\x04");
 }
 
 TEST(Terminal, UneFactorisationHorsDePorteeLeDitEtCtrlCGardeLesFacteurs) {
@@ -312,9 +311,7 @@ TEST(Terminal, UneFactorisationHorsDePorteeLeDitEtCtrlCGardeLesFacteurs) {
     ASSERT_TRUE(t.attendre("Q =   (2)^", 5, p));
     ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ?", 5, p));
     EXPECT_EQ(t.ecran.find("Calcul interrompu.", p), std::string::npos);
-    t.taper("\x04");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "\x04");
 }
 
 TEST(Terminal, LesModesReviennentQuoiQuiTermineLeProgramme) {
@@ -337,9 +334,7 @@ TEST(Terminal, LesModesReviennentQuoiQuiTermineLeProgramme) {
     ASSERT_TRUE(t.attendre(menuChoix, 10));
     t.taper("3\r");
     ASSERT_TRUE(t.attendre("LA PREMIERE PARTIE", 10));
-    t.taper("0\r");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "0\r");
     EXPECT_TRUE(memesModes(t.modes(), t.modesDeDepart));
 }
 
@@ -363,9 +358,7 @@ TEST(Terminal, CtrlZPuisFgRedessineLaQuestion) {
     ASSERT_TRUE(t.attendre("Valeur de N  ? :  12", 5, avant)) << t.ecran.substr(avant);
     t.taper("\x1b[D\x7f" "5\r2\r1\r");
     ASSERT_TRUE(t.attendre("de dernier terme  1/52  comporte 52  termes.", 10)) << t.ecran.substr(avant);
-    t.taper("0\r0\r0\r");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "0\r0\r0\r");
 }
 
 TEST(Terminal, UnRedimensionnementALaQuestion) {
@@ -379,9 +372,7 @@ TEST(Terminal, UnRedimensionnementALaQuestion) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     t.taper("\x01" "9\r2\r1\r");
     ASSERT_TRUE(t.attendre("de dernier terme  1/9123  comporte 9123  termes.", 10)) << t.ecran;
-    t.taper("0\r0\r0\r");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "0\r0\r0\r");
 }
 
 TEST(Terminal, AucunCtrlCNEstPerduAUneQuestion) {
@@ -403,9 +394,7 @@ TEST(Terminal, AucunCtrlCNEstPerduAUneQuestion) {
         pire = std::max(pire, depuis(t0));
     }
     EXPECT_LT(pire, 0.5);
-    t.taper("7\r2\r1\r0\r0\r0\r");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "7\r2\r1\r0\r0\r0\r");
 }
 
 TEST(Terminal, LAvancementSeVoitPourToutCalculDePlusDUneSeconde) {
@@ -461,7 +450,5 @@ TEST(Terminal, UnHistoriqueQuiEstUnTubeNommeNeBloquePas) {
     ASSERT_TRUE(t.attendre(menuChoix, 10));
     t.taper("1\r0\r7\r2\r1\r");
     ASSERT_TRUE(t.attendre("de dernier terme  1/7  comporte 7  termes.", 10));
-    t.taper("0\r0\r0\r");
-    const int s = t.statut();
-    EXPECT_TRUE(WIFEXITED(s) && WEXITSTATUS(s) == 1) << s;
+    terminer(t, "0\r0\r0\r");
 }
