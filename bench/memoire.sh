@@ -9,6 +9,7 @@
 #   bash bench/memoire.sh          N = 10^5 to 10^7
 #   bash bench/memoire.sh quick    N = 10^5 to 3 10^6
 set -u
+mode=${1:-}
 cd "$(dirname "$0")/.."
 exe=$PWD/build/harmoniques
 [ -x "$exe" ] || { echo "build first: cmake -S . -B build && cmake --build build -j2"; exit 1; }
@@ -25,7 +26,7 @@ pic() {  # peak MB of the program on the answers $1, less the idle program's
 base=$(tail -n 1 "$tmp/t")
 
 tailles="100000 1000000 3000000 10000000"
-[ "${1:-}" = quick ] && tailles="100000 1000000 3000000"
+[ "$mode" = quick ] && tailles="100000 1000000 3000000"
 printf '%-8s %-6s %-9s %-12s %10s %10s %6s %s\n' parite somme N etapes estime_Mo mesure_Mo ratio route
 for N in $tailles; do
   for parite in 0 1 2; do
@@ -54,7 +55,7 @@ done
 # Level 2 by its certified sums (digamma; the moments of a Kempner sum).
 printf '\n%-8s %-6s %-17s %-8s %10s %10s %6s\n' parite somme N chiffres estime_Mo mesure_Mo ratio
 cas2="0 - 3000000 10000|0 - 3000000 30000|0 - 10000000000 100000|0 - 1000000000000000 100000|2 - 1000000000000000 100000|0 9 100000000000 1000|0 9 100000000000 3000"
-[ "${1:-}" = quick ] || cas2="$cas2|0 - 3000000 100000|0 - 1000000000000000 1000000"
+[ "$mode" = quick ] || cas2="$cas2|0 - 3000000 100000|0 - 1000000000000000 300000"
 IFS='|'
 for c in $cas2; do
   IFS=' ' read -r parite somme N chiffres <<< "$c"
