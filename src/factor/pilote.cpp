@@ -2,6 +2,8 @@
 #include "factor/pilote.h"
 
 #include "commun/decimal.h"
+#include "commun/coeurs.h"
+#include "factor/crible_a_part.h"
 #include "factor/ecm.h"
 #include "factor/pari.h"
 
@@ -117,6 +119,7 @@ private:
                 if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
             }
         }
+        if (cibleEcm(d) > 0 && nombreDeCoeurs() > 1 && cribleEtEcm(c, d)) return;
         const int cible = cibleEcm(d);
         for (std::size_t i = 0; i < nombreDeNiveauxEcm && niveauxEcm[i].chiffres <= cible; ++i) {
             signaler(TravailEnCours::Methode::Ecm, d, niveauxEcm[i].chiffres);
@@ -124,6 +127,34 @@ private:
         }
         signaler(TravailEnCours::Methode::Crible, d);
         for (const FacteurPremier& x : factoriserParPari(c)) premier(x.p);
+    }
+
+    // PARI's sieve in a process of its own, ECM curves here meanwhile, level
+    // after level up to 30-digit factors and that level again: the first to
+    // end gives the factors. False when the sieve's process could not run
+    // (the work is then done one after the other).
+    bool cribleEtEcm(const NTL::ZZ& c, long d) {
+        CribleAPart crible(c);
+        if (!crible.lance()) return false;
+        std::size_t dernier = 0;
+        while (dernier + 1 < nombreDeNiveauxEcm && niveauxEcm[dernier + 1].chiffres <= 30) ++dernier;
+        std::vector<FacteurPremier> f;
+        bool ok = false;
+        NTL::ZZ facteur;
+        for (std::size_t i = 0;; i = std::min(i + 1, dernier)) {
+            signaler(TravailEnCours::Methode::Crible, d, niveauxEcm[i].chiffres);
+            for (long k = 0; k < niveauxEcm[i].courbes; ++k) {
+                if (crible.fini(f, ok)) {
+                    if (!ok) return false;
+                    for (const FacteurPremier& x : f) premier(x.p);
+                    return true;
+                }
+                if (courbeEcm(c, niveauxEcm[i].B1, graine_++, memoire_, facteur)) {
+                    scinder(c, facteur);  // the sieve's process ends with crible
+                    return true;
+                }
+            }
+        }
     }
 
     NTL::ZZ reste_;  // n less the primes handed over

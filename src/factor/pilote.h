@@ -8,7 +8,9 @@
 // primality (factor/pari.h), a test of perfect power, then ECM curves
 // (factor/ecm.h) aimed at factors of up to about a third of its digits, then
 // PARI's whole factorisation (its quadratic sieve) when it has at most
-// chiffresHorsDePortee digits. Beyond that no sieve ends in reasonable time
+// chiffresHorsDePortee digits; with two cores or more, that sieve runs in a
+// process of its own from the start (factor/crible_a_part.h), the curves
+// beside it, and the first to end gives the factors. Beyond that no sieve ends in reasonable time
 // (a quadratic sieve needs hours at 95 digits, the number field sieve days):
 // ECM goes on alone, level after level, and finds what it can. A factor that
 // a method finds splits its part in two, each taken again.

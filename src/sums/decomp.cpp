@@ -97,7 +97,8 @@ std::string texteDuTravail(const std::string& quoi, const TravailEnCours& t) {
         case TravailEnCours::Methode::Divisions:
             return debut + "cofacteur de " + taille + ", divisions par les petits premiers";
         case TravailEnCours::Methode::Crible:
-            return debut + "cofacteur de " + taille + ", crible quadratique";
+            return debut + "cofacteur de " + taille + ", crible quadratique" +
+                   (t.niveau > 0 ? " et ECM (facteurs de " + std::to_string(t.niveau) + " chiffres)" : "");
         case TravailEnCours::Methode::Preuve:
         default:
             return debut + "cofacteur de " + taille + ", test de primalite";

@@ -243,6 +243,39 @@ TEST(Processus, UneContinuationInterrompueRevientASaQuestion) {
     EXPECT_NE(sans.sortie.find("H(2000000) = P/Q  =  "), std::string::npos);
 }
 
+TEST(Processus, LeCribleAPartSArreteAvecLaFactorisation) {
+    // H(170): P leaves a composite of 74 digits, sieved by PARI in a process
+    // of its own while ECM runs in the factorisation's. Ctrl-C: the partial
+    // form within a second, and no process of the factorisation left.
+    Programme p;
+    p.ecrire("1 0 170 2 3 20 10 1 1\n");
+    ASSERT_TRUE(p.attendre("\n \n \t P = ", 60));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const std::vector<pid_t> fils = enfantsDe(p.pid());
+    ASSERT_EQ(fils.size(), 1u);
+    const std::vector<pid_t> petitsFils = enfantsDe(fils[0]);
+    EXPECT_EQ(petitsFils.size(), 1u);
+    const auto t0 = Horloge::now();
+    p.signal(SIGINT);
+    ASSERT_TRUE(p.attendre(" chiffres non factorises]", 10));
+    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 1.0);
+    const auto fin = Horloge::now() + std::chrono::seconds(5);
+    auto vivant = [](pid_t q) {
+        const char e = etatDe(q);
+        return e != '\0' && e != 'Z';
+    };
+    bool reste = true;
+    while (reste && Horloge::now() < fin) {
+        reste = vivant(fils[0]);
+        for (pid_t q : petitsFils) reste = reste || vivant(q);
+        if (reste) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_FALSE(reste);
+    p.ecrire("0 0 0\n");
+    const int statut = p.attendreFin();
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
+}
+
 TEST(Processus, CtrlCPendantUneSommeExacteEtEncoreApres) {
     // Level 3 with 2 * 10^8 terms, interrupted; then a small sum, whose
     // factorisation extends the prime list again, and the same value as
