@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "factor/pilote.h"
 
-#include "commun/decimal.h"
 #include "commun/coeurs.h"
+#include "commun/decimal.h"
 #include "factor/crible_a_part.h"
 #include "factor/ecm.h"
 #include "factor/pari.h"
@@ -19,9 +19,10 @@ namespace {
 constexpr long bornePetitsPremiers = 1 << 20;
 
 // The ECM level (digits of the factors aimed at) worth running before the
-// sieve on a composite of d digits: its curves take a fraction of the
-// sieve's time, and a factor of a third of the digits, not rare in the
-// numerators of harmonic sums, comes out much sooner than by the sieve.
+// sieve on a composite of d digits when the sieve cannot run beside the
+// curves (one core); 0 where no curve is worth it. The curves take a
+// fraction of the sieve's time, and a factor of a third of the digits, not
+// rare in the numerators of harmonic sums, comes out much sooner.
 // Measured on the 74-digit part of H(170)'s numerator: level 20 in 1.6 s,
 // 25 in 16 s, 30 in 160 s; PARI's sieve on it, 65 to 100 s.
 int cibleEcm(long d) {
