@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The hard composites of the factorisation benchmark, factored by PARI's
+// Z_factor alone or by the program's engine (factor/pilote.h), so that
+// bench/factorisation.sh can time both on the same numbers.
+//   factorisation pari|moteur hN     the numerator of H(N) without its primes below 10^6
+//   factorisation pari|moteur sD     p q, two primes of about D/2 digits (NextPrime of fixed values)
+// Prints the number's digits and its prime factors.
+#include "commun/decimal.h"
+#include "factor/pari.h"
+#include "factor/pilote.h"
+#include "sums/somme_harmonique.h"
+
+#include <NTL/ZZ.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+using namespace harmo;
+
+namespace {
+
+NTL::ZZ nombreDuCas(const std::string& cas) {
+    const long v = std::atol(cas.c_str() + 1);
+    if (cas[0] == 'h') {
+        NTL::ZZ P = sommeHarmoniqueReduite(NTL::ZZ(v), 0).P;
+        for (long p = 2; p < 1000000; ++p)
+            while (NTL::rem(P, p) == 0) P /= p;
+        return P;
+    }
+    // Fixed starting points: the digits of pi and of e.
+    const std::string pi = "31415926535897932384626433832795028841971693993751058209749445923078164062862";
+    const std::string e = "27182818284590452353602874713526624977572470936999595749669676277240766303535";
+    const long a = v / 2, b = v - a;
+    return NTL::NextPrime(depuisDecimal(pi.substr(0, static_cast<std::size_t>(a)))) *
+           NTL::NextPrime(depuisDecimal(e.substr(0, static_cast<std::size_t>(b))));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    const std::string mode = argv[1];
+    const NTL::ZZ n = nombreDuCas(argv[2]);
+    const SessionPari pari;
+    std::map<NTL::ZZ, long> f;
+    if (mode == "pari") {
+        for (const FacteurPremier& x : factoriserParPari(n)) f[x.p] = x.e;
+    } else {
+        CompteRendu r;
+        r.premier = [&](const NTL::ZZ& p, long e) { f[p] = e; };
+        factoriserParEtapes(n, r);
+    }
+    std::printf("C%ld :", nombreDeChiffres(n));
+    for (const auto& [p, e] : f) std::printf(" %s^%ld", enDecimal(p).c_str(), e);
+    std::printf("\n");
+}

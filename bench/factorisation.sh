@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Factorisations of hard composites: the parts of 63 to 89 digits without
+# small primes that the numerators of H(n) leave, and balanced semiprimes,
+# each by PARI's Z_factor alone and by the program's engine, alternated in
+# the same run, wall and CPU seconds (GNU time, children included) and the
+# ratio of the wall times; each run stopped after LIMITE seconds (300).
+#   bash bench/factorisation.sh            H(163), H(170), H(186), H(193); 60, 70, 80 digits
+#   bash bench/factorisation.sh quick      H(163), H(186); 60 and 70 digits
+set -u
+mode=${1:-}
+cd "$(dirname "$0")/.."
+[ -f build/libharmo_core.a ] || { echo "build first: cmake -S . -B build && cmake --build build -j2"; exit 1; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+g++ -O2 -std=c++17 -Isrc bench/factorisation.cpp -o "$tmp/factorisation" build/libharmo_core.a \
+  -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
+limite=${LIMITE:-300}
+cas="h163 h170 h186 h193 s60 s70 s80"
+[ "$mode" = quick ] && cas="h163 h186 s60 s70"
+
+# "wall cpu" of one run, its output in $tmp/$2.out; "> LIMITE" when stopped.
+mesure() {
+  /usr/bin/time -f "%e %U %S" -o "$tmp/t" timeout "$limite" "$tmp/factorisation" "$1" "$2" > "$tmp/$1.out" 2>/dev/null
+  local rc=$?
+  if [ "$rc" = 124 ]; then echo "> $limite"; return; fi
+  awk '{ printf "%.1f %.1f", $1, $2 + $3 }' < <(tail -n 1 "$tmp/t")
+}
+printf '%-6s %-5s %16s %16s %8s  %s\n' cas taille "PARI mur/CPU" "moteur mur/CPU" rapport facteurs
+for c in $cas; do
+  p=$(mesure pari "$c")
+  m=$(mesure moteur "$c")
+  taille=$(cut -d' ' -f1 "$tmp/moteur.out")
+  [ -n "$taille" ] || taille=$(cut -d' ' -f1 "$tmp/pari.out")
+  rapport=$(awk -v a="${m%% *}" -v b="${p%% *}" 'BEGIN { if (a == ">" || b == ">") print "-"; else printf "%.2f", a / b }')
+  facteurs=$(cut -d: -f2 "$tmp/moteur.out")
+  if [ -s "$tmp/pari.out" ] && [ -s "$tmp/moteur.out" ] && ! cmp -s "$tmp/pari.out" "$tmp/moteur.out"; then
+    facteurs="DIFFERENTS : $facteurs"
+  fi
+  printf '%-6s %-5s %16s %16s %8s %s\n' "$c" "$taille" "$p" "$m" "$rapport" "$facteurs"
+done
