@@ -16,11 +16,12 @@
 
 namespace harmo {
 
-// The child's side: what it writes becomes the parent's Resultat. A Canal on
-// a string keeps the data frames in memory, for a computation run in place.
 class Resultat;
+// What takes the parts of a result as they come (Canal::morceau).
 using SurMorceau = std::function<void(Resultat&)>;
 
+// The child's side: what it writes becomes the parent's Resultat. A Canal on
+// a string keeps the data frames in memory, for a computation run in place.
 class Canal {
 public:
     explicit Canal(int fd) : fd_(fd) {}

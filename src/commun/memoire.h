@@ -14,15 +14,15 @@ namespace harmo {
 // Bytes available now (a large value when nothing can be read).
 double memoireDisponible();
 
-// What one computation may take: 0.8 of what is available, a margin for the
-// estimates and for the rest of the machine. What the program already holds
-// is counted as taken, so estimates count only what a request adds.
 // Under an address-space limit (RLIMIT_AS), one malloc arena for all the
 // threads: each thread's arena reserves 64 MB of address space, which the
 // limit counts (four of them took 250 MB of a 300 MB limit). Called at the
 // start.
 void economiserLEspaceDAdresses();
 
+// What one computation may take: 0.8 of what is available, a margin for the
+// estimates and for the rest of the machine. What the program already holds
+// is counted as taken, so estimates count only what a request adds.
 inline double memoireUtilisable() { return 0.8 * memoireDisponible(); }
 
 // The least room left by the memory cgroups of the process, walking from its

@@ -120,8 +120,8 @@ private:
                 if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
             }
         }
-        if (cibleEcm(d) > 0 && nombreDeCoeurs() > 1 && cribleEtEcm(c, d)) return;
         const int cible = cibleEcm(d);
+        if (cible > 0 && nombreDeCoeurs() > 1 && cribleEtEcm(c, d)) return;
         for (std::size_t i = 0; i < nombreDeNiveauxEcm && niveauxEcm[i].chiffres <= cible; ++i) {
             signaler(TravailEnCours::Methode::Ecm, d, niveauxEcm[i].chiffres);
             if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;

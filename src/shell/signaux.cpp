@@ -53,8 +53,6 @@ void actionParDefaut(int sig) {
     ::raise(sig);
 }
 
-void finirPar(int sig) { actionParDefaut(sig); }
-
 extern "C" void surInterruption(int) {
     if (enAttente.load() && entreeTty) {
         // At a question on a terminal: the reader drops the line and asks again.
@@ -63,13 +61,13 @@ extern "C" void surInterruption(int) {
         return;
     }
     if (enAttente.load() || interruptionDemandee.load()) {
-        finirPar(SIGINT);
+        actionParDefaut(SIGINT);
         return;
     }
     interruptionDemandee.store(1);
 }
 
-extern "C" void surFin(int sig) { finirPar(sig); }
+extern "C" void surFin(int sig) { actionParDefaut(sig); }
 
 void installer(int sig, void (*gestionnaire)(int)) {
     struct sigaction action {};
@@ -125,8 +123,6 @@ void installerSignaux() {
     modesDuCalcul();
 }
 
-bool entreeTerminal() { return entreeTty; }
-
 void restaurerTerminal() {
     if (entreeTty) ::tcsetattr(0, TCSANOW, &modesDeDepart);
 }
@@ -139,7 +135,7 @@ AttenteDeReponse::AttenteDeReponse() {
     restaurerTerminal();
     enAttente.store(1);
     if (interruptionDemandee.load()) {
-        if (!entreeTty) finirPar(SIGINT);
+        if (!entreeTty) actionParDefaut(SIGINT);
         // On a terminal it stands for a Ctrl-C at this question.
         interruptionDemandee.store(0);
         questionInterrompue.store(1);

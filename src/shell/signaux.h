@@ -31,9 +31,6 @@ namespace harmo {
 
 void installerSignaux();
 
-// Standard input was a terminal at the start.
-bool entreeTerminal();
-
 // The program waits for an answer during the lifetime of this guard;
 // computing before and after it.
 class AttenteDeReponse {

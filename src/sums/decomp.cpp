@@ -85,6 +85,16 @@ bool divisionsParEssais(Etat& e, bool toutes) {
     return true;
 }
 
+// "  (p1)^e1 X (p2) X ...": the primes found, Nfact[1..nf] and their exponents.
+void ecrireFacteurs(Etat& e) {
+    e.con << "  ";
+    for (e.t = 1; e.t <= e.nf; ++e.t) {
+        if (e.t > 1) e.con << " X ";
+        e.con << "(" << e.Nfact[e.t] << ")";
+        if (!NTL::IsOne(e.Nexpo[e.t])) e.con << "^" << e.Nexpo[e.t];
+    }
+}
+
 // What the progress line says of the work on the part left.
 std::string texteDuTravail(const std::string& quoi, const TravailEnCours& t) {
     const std::string debut = "factorisation de " + quoi + " : ";
@@ -162,17 +172,12 @@ int decomp(Etat& e, const char* quoi) {
     // The primes found apart are all above those of trial division.
     std::sort(trouves.begin(), trouves.end(), [](const FacteurPremier& a, const FacteurPremier& b) { return a.p < b.p; });
     for (const FacteurPremier& f : trouves) {
-        for (long k = 0; k < f.e; ++k) e.S /= f.p;
+        e.S /= NTL::power(f.p, f.e);
         ajouterFacteur(e, f.p, f.e);
     }
     if (interrompu && !NTL::IsOne(e.S)) {
-        con << "  ";
-        for (e.t = 1; e.t <= e.nf; ++e.t) {
-            con << "(" << e.Nfact[e.t] << ")";
-            if (!NTL::IsOne(e.Nexpo[e.t])) con << "^" << e.Nexpo[e.t];
-            con << " X ";
-        }
-        con << "[" << nombreDeChiffres(e.S) << " chiffres non factorises]";
+        ecrireFacteurs(e);
+        con << (e.nf > 0 ? " X [" : "[") << nombreDeChiffres(e.S) << " chiffres non factorises]";
         e.S = 1;
         return 1;
     }
@@ -180,12 +185,7 @@ int decomp(Etat& e, const char* quoi) {
         con << "  est un nombre premier. ";
         return 1;
     }
-    con << "  ";
-    for (e.t = 1; e.t <= e.nf; ++e.t) {
-        if (e.t > 1) con << " X ";
-        con << "(" << e.Nfact[e.t] << ")";
-        if (!NTL::IsOne(e.Nexpo[e.t])) con << "^" << e.Nexpo[e.t];
-    }
+    ecrireFacteurs(e);
     return 1;
 }
 

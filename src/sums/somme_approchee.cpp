@@ -54,9 +54,10 @@ double octetsCertifies(const Etape& t, long prec) {
     // The values of digamma that the stage takes one after the other (at N
     // and N1, and at their halves for the odd and even sums): the largest.
     double pire = 0;
-    for (const NTL::ZZ& X : {t.N, t.N1})
-        for (const NTL::ZZ& Y : {X, X / 2})
-            if (t.parite != normale || Y == X) pire = std::max(pire, octetsDigamma(Y, prec));
+    for (const NTL::ZZ& X : {t.N, t.N1}) {
+        pire = std::max(pire, octetsDigamma(X, prec));
+        if (t.parite != normale) pire = std::max(pire, octetsDigamma(X / 2, prec));
+    }
     return 2e6 + 20.0 * static_cast<double>(prec) + pire;
 }
 

@@ -157,6 +157,21 @@ std::vector<pid_t> enfantsDe(pid_t pere) {
     return r;
 }
 
+// True when every process of pids has ended (gone, or a zombie) within the delay.
+bool finisDansLes(const std::vector<pid_t>& pids, double secondes) {
+    const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
+    for (;;) {
+        bool vivant = false;
+        for (pid_t q : pids) {
+            const char e = etatDe(q);
+            vivant = vivant || (e != '\0' && e != 'Z');
+        }
+        if (!vivant) return true;
+        if (Horloge::now() > fin) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 }  // namespace
 
 TEST(Processus, LeCalculDUnFilsSArreteAvecLeProgramme) {
@@ -170,13 +185,7 @@ TEST(Processus, LeCalculDUnFilsSArreteAvecLeProgramme) {
     ASSERT_EQ(fils.size(), 1u);
     p.signal(SIGKILL);
     p.attendreFin();
-    const auto fin = Horloge::now() + std::chrono::seconds(5);
-    char etat = etatDe(fils[0]);
-    while (etat != '\0' && etat != 'Z' && Horloge::now() < fin) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        etat = etatDe(fils[0]);
-    }
-    EXPECT_TRUE(etat == '\0' || etat == 'Z') << etat;
+    EXPECT_TRUE(finisDansLes(fils, 5)) << etatDe(fils[0]);
 }
 
 const std::string continuer = "\n \n \n \t Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : ";
@@ -259,18 +268,9 @@ TEST(Processus, LeCribleAPartSArreteAvecLaFactorisation) {
     p.signal(SIGINT);
     ASSERT_TRUE(p.attendre(" chiffres non factorises]", 10));
     EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 1.0);
-    const auto fin = Horloge::now() + std::chrono::seconds(5);
-    auto vivant = [](pid_t q) {
-        const char e = etatDe(q);
-        return e != '\0' && e != 'Z';
-    };
-    bool reste = true;
-    while (reste && Horloge::now() < fin) {
-        reste = vivant(fils[0]);
-        for (pid_t q : petitsFils) reste = reste || vivant(q);
-        if (reste) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_FALSE(reste);
+    std::vector<pid_t> tous = fils;
+    tous.insert(tous.end(), petitsFils.begin(), petitsFils.end());
+    EXPECT_TRUE(finisDansLes(tous, 5));
     p.ecrire("0 0 0\n");
     const int statut = p.attendreFin();
     EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
