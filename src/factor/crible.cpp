@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "factor/crible.h"
+
+#include "commun/pont_gmp.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace harmo {
+
+namespace {
+
+// Below this, primes are not sieved (they hit too often for what they
+// bring; the threshold allows for them) but still divide the candidates.
+constexpr std::uint32_t plusPetitCrible = 30;
+
+}  // namespace
+
+CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& parametres, std::uint64_t graine)
+    : base_(base), par_(parametres), poly_(base, parametres.blocs * tailleDeBloc, graine), blocsEnTout_(2 * parametres.blocs),
+      crible_(tailleDeBloc + 64), pos1_(base.taille()), pos2_(base.taille()) {
+    while (premierCrible_ < base.taille() && base.p[premierCrible_] < plusPetitCrible) ++premierCrible_;
+    premierGrand_ = premierCrible_;
+    while (premierGrand_ < base.taille() && base.p[premierGrand_] < tailleDeBloc) ++premierGrand_;
+    // A prime p above the block size hits a block at most once per root.
+    capacite_ = 2 * (base.taille() - premierGrand_) + 16;
+    seaux_.resize(capacite_ * static_cast<std::size_t>(blocsEnTout_));
+    remplis_.resize(static_cast<std::size_t>(blocsEnTout_));
+    init_ = static_cast<std::uint8_t>(128 - std::min(128.0, par_.seuil));
+}
+
+long CribleSiqs::famille(std::vector<Relation>& sortie, const std::atomic<bool>& arret) {
+    poly_.nouveauA();
+    long n = 0;
+    do {
+        if (arret.load(std::memory_order_relaxed)) break;
+        polynome(sortie);
+        ++n;
+    } while (poly_.suivant());
+    return n;
+}
+
+void CribleSiqs::remplirLesSeaux() {
+    std::fill(remplis_.begin(), remplis_.end(), 0);
+    const std::uint32_t fin = static_cast<std::uint32_t>(2 * poly_.M());
+    const std::uint32_t* r1 = poly_.racine1.data();
+    const std::uint32_t* r2 = poly_.racine2.data();
+    const std::uint32_t* p = base_.p.data();
+    std::uint32_t* seaux = seaux_.data();
+    std::uint32_t* remplis = remplis_.data();
+    const std::size_t cap = capacite_;
+    for (std::size_t i = premierGrand_; i < base_.taille(); ++i) {
+        if (r1[i] == pasDeRacine) continue;
+        const std::uint32_t pi = p[i], marque = static_cast<std::uint32_t>(i) << 15;
+        for (std::uint32_t j = r1[i]; j < fin; j += pi) {
+            const std::uint32_t b = j >> 15;
+            seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
+        }
+        if (r2[i] == r1[i]) continue;
+        for (std::uint32_t j = r2[i]; j < fin; j += pi) {
+            const std::uint32_t b = j >> 15;
+            seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
+        }
+    }
+}
+
+void CribleSiqs::polynome(std::vector<Relation>& sortie) {
+    remplirLesSeaux();
+    const std::uint32_t* p = base_.p.data();
+    const std::uint8_t* lp = base_.logp.data();
+    for (std::size_t i = premierCrible_; i < premierGrand_; ++i) {
+        std::uint32_t a = poly_.racine1[i], b = poly_.racine2[i];
+        if (a > b) std::swap(a, b);
+        pos1_[i] = a;
+        pos2_[i] = b;
+    }
+    std::uint8_t* s = crible_.data();
+    std::vector<std::uint32_t> touches;
+    for (long bloc = 0; bloc < blocsEnTout_; ++bloc) {
+        std::memset(s, init_, tailleDeBloc);
+        for (std::size_t i = premierCrible_; i < premierGrand_; ++i) {
+            std::uint32_t a = pos1_[i], b = pos2_[i];
+            if (a == pasDeRacine) continue;
+            const std::uint32_t pi = p[i];
+            const std::uint8_t l = lp[i];
+            if (a == b) {  // p divides k: one root
+                for (; a < tailleDeBloc; a += pi) s[a] += l;
+                pos1_[i] = pos2_[i] = a - tailleDeBloc;
+                continue;
+            }
+            while (b < tailleDeBloc) {
+                s[a] += l;
+                s[b] += l;
+                a += pi;
+                b += pi;
+            }
+            if (a < tailleDeBloc) {
+                s[a] += l;
+                a += pi;
+                std::swap(a, b);  // the smaller one first again
+            }
+            pos1_[i] = a - tailleDeBloc;
+            pos2_[i] = b - tailleDeBloc;
+        }
+        const std::uint32_t* seau = seaux_.data() + static_cast<std::size_t>(bloc) * capacite_;
+        const std::uint32_t n = remplis_[static_cast<std::size_t>(bloc)];
+        for (std::uint32_t k = 0; k < n; ++k) s[seau[k] & (tailleDeBloc - 1)] += lp[seau[k] >> 15];
+        // Candidates: bytes whose high bit is set.
+        for (long w = 0; w < tailleDeBloc; w += 8) {
+            std::uint64_t mot;
+            std::memcpy(&mot, s + w, 8);
+            if ((mot & 0x8080808080808080ull) == 0) continue;
+            for (long k = 0; k < 8; ++k) {
+                if ((s[w + k] & 0x80) == 0) continue;
+                const std::uint32_t pos = static_cast<std::uint32_t>(w + k);
+                touches.clear();
+                for (std::uint32_t e = 0; e < n; ++e)
+                    if ((seau[e] & (tailleDeBloc - 1)) == pos) touches.push_back(seau[e] >> 15);
+                candidat(bloc * tailleDeBloc + w + k, touches, sortie);
+            }
+        }
+    }
+}
+
+void CribleSiqs::candidat(long j, const std::vector<std::uint32_t>& touches, std::vector<Relation>& sortie) {
+    const long x = j - poly_.M();
+    mpz_ptr g = g_, y = y_;
+    // g = (A x + 2 B) x + C
+    mpz_mul_si(g, poly_.A(), x);
+    mpz_addmul_ui(g, poly_.B(), 2);
+    mpz_mul_si(g, g, x);
+    mpz_add(g, g, poly_.C());
+    Relation r;
+    if (mpz_sgn(g) < 0) {
+        r.facteurs.push_back(0);
+        mpz_neg(g, g);
+    }
+    if (mpz_sgn(g) == 0) return;
+    const mp_bitcnt_t deux = mpz_scan1(g, 0);
+    r.facteurs.insert(r.facteurs.end(), deux, 1);
+    mpz_tdiv_q_2exp(g, g, deux);
+    const std::uint32_t uj = static_cast<std::uint32_t>(j);
+    auto diviser = [&](std::uint32_t i) {
+        while (mpz_divisible_ui_p(g, base_.p[i])) {
+            mpz_divexact_ui(g, g, base_.p[i]);
+            r.facteurs.push_back(i);
+        }
+    };
+    for (std::size_t i = 2; i < premierGrand_; ++i) {
+        const std::uint32_t a = poly_.racine1[i];
+        if (a == pasDeRacine) continue;
+        const std::uint32_t m = uj % base_.p[i];
+        if (m == a || m == poly_.racine2[i]) diviser(static_cast<std::uint32_t>(i));
+    }
+    for (std::uint32_t i : poly_.indicesDeA()) {
+        r.facteurs.push_back(i);  // A g(x) = y^2 - k n
+        diviser(i);
+    }
+    for (std::uint32_t i : touches) diviser(i);
+    if (mpz_cmp_ui(g, 1) != 0) {
+        if (mpz_sizeinbase(g, 2) > 64) return;
+        const std::uint64_t reste = mpz_get_ui(g);
+        if (reste >= par_.borneGrandPremier) return;
+        r.grand = reste;
+    }
+    // y = A x + B
+    mpz_mul_si(y, poly_.A(), x);
+    mpz_add(y, y, poly_.B());
+    versZZ(r.y, y);
+    sortie.push_back(std::move(r));
+}
+
+}  // namespace harmo

@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "factor/crible_quadratique.h"
+
+#include "commun/decimal.h"
+#include "commun/suivi.h"
+#include "factor/algebre_lineaire.h"
+#include "factor/base_de_facteurs.h"
+#include "factor/crible.h"
+#include "factor/racine_carree.h"
+#include "factor/releve.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace harmo {
+
+namespace {
+
+// Measured on this machine (2 cores, bench/factorisation.sh): the size of
+// the base and of the interval that sieve fastest at each size.
+const struct {
+    long chiffres;
+    ParametresSiqs p;
+} table[] = {
+    {30, {200, 1, 30, 2.0}},     {40, {400, 1, 30, 2.0}},     {50, {1000, 1, 40, 2.1}},
+    {60, {2200, 2, 50, 2.2}},    {70, {5000, 3, 60, 2.3}},    {80, {10000, 4, 80, 2.4}},
+    {90, {22000, 6, 100, 2.5}},  {100, {45000, 10, 120, 2.6}}, {110, {70000, 12, 120, 2.6}},
+};
+
+using Horloge = std::chrono::steady_clock;
+
+double secondesDepuis(Horloge::time_point t) { return std::chrono::duration<double>(Horloge::now() - t).count(); }
+
+// Sieving threads, stopped and joined when this is destroyed (an interrupt
+// thrown through the waiting loop included).
+class Equipe {
+public:
+    Equipe(const BaseDeFacteurs& base, const ParametresDuCrible& par, unsigned fils) {
+        for (unsigned t = 0; t < fils; ++t) {
+            try {
+                fils_.emplace_back([this, &base, par, t] { travailler(base, par, t); });
+            } catch (const std::system_error&) {
+                break;  // fewer threads; with none, the caller sieves itself
+            }
+        }
+    }
+    ~Equipe() { arreter(); }
+    Equipe(const Equipe&) = delete;
+    Equipe& operator=(const Equipe&) = delete;
+
+    bool vide() const { return fils_.empty(); }
+    void arreter() {
+        arret_ = true;
+        for (std::thread& t : fils_) t.join();
+        fils_.clear();
+    }
+    // Waits up to the given time for relations, then takes them.
+    bool prendre(std::vector<Relation>& r, std::chrono::milliseconds attente) {
+        std::unique_lock<std::mutex> v(verrou_);
+        reveil_.wait_for(v, attente);
+        r.swap(recues_);
+        return !echec_;
+    }
+
+private:
+    void travailler(const BaseDeFacteurs& base, const ParametresDuCrible& par, unsigned t) {
+        try {
+            CribleSiqs crible(base, par, 0x5151u + 7919u * t);
+            std::vector<Relation> locales;
+            while (!arret_.load(std::memory_order_relaxed)) {
+                crible.famille(locales, arret_);
+                std::lock_guard<std::mutex> v(verrou_);
+                for (Relation& r : locales) recues_.push_back(std::move(r));
+                locales.clear();
+            }
+        } catch (...) {  // memory: the whole sieve gives up
+            std::lock_guard<std::mutex> v(verrou_);
+            echec_ = true;
+        }
+    }
+
+    std::vector<std::thread> fils_;
+    std::atomic<bool> arret_{false};
+    std::mutex verrou_;
+    std::condition_variable reveil_;
+    std::vector<Relation> recues_;
+    bool echec_ = false;
+};
+
+double log2Seuil(const BaseDeFacteurs& base, const ParametresSiqs& p) {
+    const double M = static_cast<double>(p.blocs * tailleDeBloc);
+    return std::log2(M) + 0.5 * (NTL::NumBits(base.kn) - 1.0) - p.marge * std::log2(static_cast<double>(base.p.back()));
+}
+
+}  // namespace
+
+ParametresSiqs parametresSiqs(long chiffres) {
+    const std::size_t n = sizeof table / sizeof table[0];
+    if (chiffres <= table[0].chiffres) return table[0].p;
+    if (chiffres >= table[n - 1].chiffres) return table[n - 1].p;
+    std::size_t i = 1;
+    while (table[i].chiffres < chiffres) ++i;
+    const auto& a = table[i - 1];
+    const auto& b = table[i];
+    const double t = static_cast<double>(chiffres - a.chiffres) / static_cast<double>(b.chiffres - a.chiffres);
+    auto entre = [t](double u, double v) { return u + t * (v - u); };
+    return ParametresSiqs{std::lround(entre(static_cast<double>(a.p.taille), static_cast<double>(b.p.taille))),
+                          std::lround(entre(static_cast<double>(a.p.blocs), static_cast<double>(b.p.blocs))),
+                          std::lround(entre(static_cast<double>(a.p.multipleGrandPremier), static_cast<double>(b.p.multipleGrandPremier))),
+                          entre(a.p.marge, b.p.marge)};
+}
+
+double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs) {
+    const ParametresSiqs p = parametresSiqs(nombreDeChiffres(n));
+    const double F = static_cast<double>(p.taille);
+    const double relations = 12 * F * 160;  // full and partial ones
+    const double matrice = F * 2 * 40 * 8;  // columns and their entries, twice over
+    const double parFil = 2.0 * static_cast<double>(p.blocs) * 2 * F * 4 + F * 4 * 20 + 4 * tailleDeBloc;
+    return relations + matrice + coeurs * parFil + 4e6;
+}
+
+bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
+                       const std::function<void(const AvancementDuCrible&)>& avancement) {
+    const Horloge::time_point debut = Horloge::now();
+    const ParametresSiqs p = parametresSiqs(nombreDeChiffres(n));
+    const unsigned long k = multiplicateurKnuthSchroeppel(n);
+    // The threshold in bits first, to scale the logarithms so that it stays
+    // within a byte's high bit.
+    BaseDeFacteurs base = baseDeFacteurs(n, k, static_cast<std::size_t>(p.taille), 1.0);
+    const double seuilBits = log2Seuil(base, p);
+    const double echelle = std::min(1.5, 110.0 / seuilBits);
+    base = baseDeFacteurs(n, k, static_cast<std::size_t>(p.taille), echelle);
+    ParametresDuCrible par;
+    par.blocs = p.blocs;
+    par.borneGrandPremier = static_cast<std::uint64_t>(base.p.back()) * static_cast<std::uint64_t>(p.multipleGrandPremier);
+    par.seuil = seuilBits * echelle;
+
+    Releve releve;
+    std::size_t voulues = base.taille() + 64;
+    Equipe equipe(base, par, std::max(1u, coeurs));
+    std::unique_ptr<CribleSiqs> seul;  // when no thread could start
+    std::atomic<bool> jamais{false};
+    std::vector<Relation> arrivees;
+    for (int essai = 0; essai < 4; ++essai) {
+        while (releve.nombreDeColonnes() < voulues) {
+            verifierInterruption();
+            if (equipe.vide()) {
+                if (!seul) seul = std::make_unique<CribleSiqs>(base, par, 0x5151u);
+                seul->famille(arrivees, jamais);
+            } else if (!equipe.prendre(arrivees, std::chrono::milliseconds(100))) {
+                return false;
+            }
+            for (Relation& r : arrivees) releve.ajouter(std::move(r));
+            arrivees.clear();
+            if (avancement) {
+                AvancementDuCrible a;
+                a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / static_cast<double>(voulues));
+                a.secondes = secondesDepuis(debut);
+                if (a.part >= 0.05) a.restant = a.secondes * (1 - a.part) / a.part;
+                avancement(a);
+            }
+        }
+        verifierInterruption();
+        const std::vector<Releve::Colonne> colonnes = releve.colonnes();
+        std::vector<ColonneGF2> matrice;
+        matrice.reserve(colonnes.size());
+        std::vector<std::uint8_t> impair(base.taille(), 0);
+        for (const Releve::Colonne& c : colonnes) {
+            for (const Relation* r : {c.a, c.b})
+                if (r)
+                    for (std::uint32_t i : r->facteurs) impair[i] ^= 1;
+            ColonneGF2 col;
+            for (const Relation* r : {c.a, c.b})
+                if (r)
+                    for (std::uint32_t i : r->facteurs)
+                        if (impair[i]) {
+                            col.push_back(i);
+                            impair[i] = 0;
+                        }
+            std::sort(col.begin(), col.end());
+            matrice.push_back(std::move(col));
+        }
+        for (const Dependance& d : dependances(matrice, base.taille(), 1 + static_cast<std::uint64_t>(essai))) {
+            verifierInterruption();
+            std::vector<const Relation*> rel;
+            for (std::size_t c : d) {
+                rel.push_back(colonnes[c].a);
+                if (colonnes[c].b) rel.push_back(colonnes[c].b);
+            }
+            if (facteurParRacineCarree(n, base, rel, facteur)) return true;
+        }
+        voulues += base.taille() / 20 + 64;  // a few more relations, and again
+    }
+    return false;
+}
+
+}  // namespace harmo

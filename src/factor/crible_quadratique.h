@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A self-initialising quadratic sieve on every core: the multiplier and the
+// factor base (factor/base_de_facteurs.h), then threads that each sieve
+// their own families of polynomials (factor/crible.h) and hand their
+// relations to one gathering place (factor/releve.h), until there are more
+// usable columns than primes; then the dependencies (factor/algebre_lineaire.h)
+// and their square roots (factor/racine_carree.h) give a factor.
+//
+// Cost: L(n)^(1 + o(1)), L = exp(sqrt(ln n ln ln n)); measured on a 2-core
+// machine, see the table in the .cpp file.
+// Reference: S. Contini (1997); C. Pomerance, "A tale of two sieves",
+// Notices AMS 43 (1996).
+#pragma once
+
+#include <NTL/ZZ.h>
+
+#include <functional>
+
+namespace harmo {
+
+// How far the sieve is: the share of the relations wanted, the seconds
+// spent, and an estimate of the seconds left (< 0 when not known yet).
+struct AvancementDuCrible {
+    double part = 0;
+    double secondes = 0;
+    double restant = -1;
+};
+
+// The parameters for a number of d digits: the size of the factor base,
+// the blocks of 32 KiB on each side of 0, the large prime bound as a
+// multiple of the largest prime of the base, the threshold's slack in units
+// of log2 of that prime.
+struct ParametresSiqs {
+    long taille;
+    long blocs;
+    long multipleGrandPremier;
+    double marge;
+};
+ParametresSiqs parametresSiqs(long chiffres);
+
+// The bytes the sieve of n is expected to need, on `coeurs` threads.
+double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs);
+
+// A proper factor of n (odd, composite, no prime below 2^20, not a perfect
+// power) on `coeurs` threads; false when the sieve fails (then nothing is
+// known about n). Calls verifierInterruption() several times a second (an
+// interrupt stops every thread before it is thrown on) and avancement
+// (when set) about every quarter of a second.
+bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
+                       const std::function<void(const AvancementDuCrible&)>& avancement = {});
+
+}  // namespace harmo

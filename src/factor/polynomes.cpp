@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "factor/polynomes.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace harmo {
+
+namespace {
+
+// 1/a mod p, a prime to p.
+std::uint32_t inverseModulo(std::uint32_t a, std::uint32_t p) {
+    std::int64_t r0 = p, r1 = a % p, u0 = 0, u1 = 1;
+    while (r1 != 0) {
+        const std::int64_t q = r0 / r1;
+        std::int64_t t = r0 - q * r1;
+        r0 = r1;
+        r1 = t;
+        t = u0 - q * u1;
+        u0 = u1;
+        u1 = t;
+    }
+    if (u0 < 0) u0 += p;
+    return static_cast<std::uint32_t>(u0);
+}
+
+}  // namespace
+
+FamilleDePolynomes::FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine)
+    : racine1(base.taille(), pasDeRacine), racine2(base.taille(), pasDeRacine), base_(base), M_(M), kn_(base.kn), alea_(graine) {
+    mpz_inits(A_, B_, C_, tmp_, nullptr);
+    // s primes of about q each: q near 2000, less when the base is small.
+    const double bitsCible = 0.5 * (1 + NTL::NumBits(base.kn)) - std::log2(static_cast<double>(M));
+    const double pmax = base.p.back();
+    s_ = std::max<std::size_t>(2, static_cast<std::size_t>(std::lround(bitsCible / 11)));
+    while (std::exp2(bitsCible / static_cast<double>(s_)) > pmax / 3) ++s_;
+    const double q = std::exp2(bitsCible / static_cast<double>(s_));
+    premierA_ = static_cast<std::size_t>(std::lower_bound(base.p.begin(), base.p.end(), static_cast<std::uint32_t>(q / 2)) - base.p.begin());
+    dernierA_ = static_cast<std::size_t>(std::lower_bound(base.p.begin(), base.p.end(), static_cast<std::uint32_t>(q * 2)) - base.p.begin());
+    premierA_ = std::max<std::size_t>(premierA_, 3);
+    while (dernierA_ < premierA_ + 4 * s_ + 8 && dernierA_ < base.taille()) ++dernierA_;
+    while (dernierA_ < premierA_ + 4 * s_ + 8 && premierA_ > 3) --premierA_;
+    Bl_.resize(s_);
+    for (auto& b : Bl_) mpz_init(&b);
+    bainv2_.assign(s_, std::vector<std::uint32_t>(base.taille(), 0));
+}
+
+FamilleDePolynomes::~FamilleDePolynomes() {
+    mpz_clears(A_, B_, C_, tmp_, nullptr);
+    for (auto& b : Bl_) mpz_clear(&b);
+}
+
+void FamilleDePolynomes::choisirA() {
+    const double bitsCible = 0.5 * (1 + NTL::NumBits(base_.kn)) - std::log2(static_cast<double>(M_));
+    std::uniform_int_distribution<std::size_t> tirage(premierA_, dernierA_ - 1);
+    for (int essai = 0;; ++essai) {
+        std::vector<std::uint32_t> pris;
+        double bits = 0;
+        while (pris.size() + 1 < s_) {
+            const std::size_t i = tirage(alea_);
+            if (base_.racine[i] == 0 || std::find(pris.begin(), pris.end(), i) != pris.end()) continue;
+            pris.push_back(static_cast<std::uint32_t>(i));
+            bits += std::log2(static_cast<double>(base_.p[i]));
+        }
+        // The last prime brings the product nearest to the target.
+        const double ideal = std::exp2(bitsCible - bits);
+        std::size_t j = static_cast<std::size_t>(std::lower_bound(base_.p.begin(), base_.p.end(), static_cast<std::uint32_t>(std::min(ideal, 4e9))) - base_.p.begin());
+        j = std::min(std::max<std::size_t>(j, 3), base_.taille() - 1);
+        // Nearest free prime, looking both ways.
+        std::size_t trouve = 0;
+        for (std::size_t d = 0; d < base_.taille() && trouve == 0; ++d)
+            for (long sens : {-1L, 1L}) {
+                const long c = static_cast<long>(j) + sens * static_cast<long>(d);
+                if (c < 3 || c >= static_cast<long>(base_.taille())) continue;
+                const auto ic = static_cast<std::uint32_t>(c);
+                if (base_.racine[ic] != 0 && std::find(pris.begin(), pris.end(), ic) == pris.end()) {
+                    trouve = ic;
+                    break;
+                }
+            }
+        pris.push_back(static_cast<std::uint32_t>(trouve));
+        std::sort(pris.begin(), pris.end());
+        if (dejaPris_.insert(pris).second || essai > 1000) {
+            indicesA_ = pris;
+            break;
+        }
+    }
+    mpz_set_ui(A_, 1);
+    for (std::uint32_t i : indicesA_) mpz_mul_ui(A_, A_, base_.p[i]);
+}
+
+void FamilleDePolynomes::nouveauA() {
+    choisirA();
+    mpz_set_ui(B_, 0);
+    for (std::size_t l = 0; l < s_; ++l) {
+        const std::uint32_t q = base_.p[indicesA_[l]];
+        mpz_divexact_ui(tmp_, A_, q);  // A / q
+        std::uint64_t g = static_cast<std::uint64_t>(base_.racine[indicesA_[l]]) *
+                          inverseModulo(static_cast<std::uint32_t>(mpz_fdiv_ui(tmp_, q)), q) % q;
+        if (g > q / 2) g = q - g;
+        mpz_mul_ui(&Bl_[l], tmp_, g);
+        mpz_add(B_, B_, &Bl_[l]);
+    }
+    numero_ = 0;
+    racinesDuPremierB();
+}
+
+void FamilleDePolynomes::racinesDuPremierB() {
+    mpz_mul(C_, B_, B_);
+    mpz_sub(C_, C_, kn_.get());
+    mpz_divexact(C_, C_, A_);
+    for (std::size_t i = 2; i < base_.taille(); ++i) {
+        const std::uint32_t p = base_.p[i];
+        const std::uint32_t a = static_cast<std::uint32_t>(mpz_fdiv_ui(A_, p));
+        if (a == 0) {
+            racine1[i] = racine2[i] = pasDeRacine;
+            continue;
+        }
+        const std::uint64_t ainv = inverseModulo(a, p);
+        const std::uint64_t b = mpz_fdiv_ui(B_, p), t = base_.racine[i], m = static_cast<std::uint64_t>(M_) % p;
+        racine1[i] = static_cast<std::uint32_t>(((t + p - b) % p * ainv + m) % p);
+        racine2[i] = static_cast<std::uint32_t>(((2 * p - t - b) % p * ainv + m) % p);
+        for (std::size_t l = 0; l < s_; ++l)
+            bainv2_[l][i] = static_cast<std::uint32_t>(2 * mpz_fdiv_ui(&Bl_[l], p) % p * ainv % p);
+    }
+}
+
+bool FamilleDePolynomes::suivant() {
+    if (++numero_ >= (1u << (s_ - 1))) return false;
+    const unsigned v = static_cast<unsigned>(__builtin_ctz(numero_));
+    const std::size_t l = v + 1;
+    const bool moins = (((numero_ ^ (numero_ >> 1)) >> v) & 1) != 0;
+    mpz_mul_2exp(tmp_, &Bl_[l], 1);
+    const std::uint32_t* d = bainv2_[l].data();
+    const std::uint32_t* p = base_.p.data();
+    std::uint32_t* r1 = racine1.data();
+    std::uint32_t* r2 = racine2.data();
+    const std::size_t F = base_.taille();
+    if (moins) {  // B - 2 B_l: the roots move up by 2 B_l / A
+        mpz_sub(B_, B_, tmp_);
+        for (std::size_t i = 2; i < F; ++i) {
+            std::uint32_t a = r1[i] + d[i], b = r2[i] + d[i];
+            r1[i] = a >= p[i] ? a - p[i] : a;
+            r2[i] = b >= p[i] ? b - p[i] : b;
+        }
+    } else {
+        mpz_add(B_, B_, tmp_);
+        for (std::size_t i = 2; i < F; ++i) {
+            std::uint32_t a = r1[i] - d[i], b = r2[i] - d[i];
+            r1[i] = a >= p[i] ? a + p[i] : a;  // wrapped below zero
+            r2[i] = b >= p[i] ? b + p[i] : b;
+        }
+    }
+    for (std::uint32_t i : indicesA_) racine1[i] = racine2[i] = pasDeRacine;
+    mpz_mul(C_, B_, B_);
+    mpz_sub(C_, C_, kn_.get());
+    mpz_divexact(C_, C_, A_);
+    return true;
+}
+
+}  // namespace harmo

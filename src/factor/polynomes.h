@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The polynomials of a self-initialising quadratic sieve: for A = q_1...q_s,
+// a product of primes of the base near sqrt(2 k n) / M, and each of the
+// 2^(s-1) values B = B_1 +- B_2 ... +- B_s with B^2 = k n mod A,
+//   g(x) = A x^2 + 2 B x + C,  C = (B^2 - k n) / A,  A g(x) = (A x + B)^2 - k n,
+// so that |g| <= M sqrt(k n / 2) on [-M, M). The roots of g mod each prime p
+// of the base, kept as sieve positions j = x + M mod p, pass from one B to
+// the next by one addition mod p (the B's taken in Gray code order): this is
+// the self-initialisation, its cost O(F) per polynomial against O(F log p)
+// for a new A.
+// Reference: S. Contini, "Factoring integers with the self-initializing
+// quadratic sieve", M.Sc. thesis, University of Georgia (1997).
+#pragma once
+
+#include "commun/pont_gmp.h"
+#include "factor/base_de_facteurs.h"
+
+#include <gmp.h>
+
+#include <cstdint>
+#include <random>
+#include <set>
+#include <vector>
+
+namespace harmo {
+
+// Roots equal to this are not sieved (the primes of A).
+constexpr std::uint32_t pasDeRacine = 0xFFFFFFFFu;
+
+class FamilleDePolynomes {
+public:
+    // M: half the sieve interval. The primes of A are drawn by alea.
+    FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine);
+    ~FamilleDePolynomes();
+    FamilleDePolynomes(const FamilleDePolynomes&) = delete;
+    FamilleDePolynomes& operator=(const FamilleDePolynomes&) = delete;
+
+    // A new A never drawn before by this object, and its first B.
+    void nouveauA();
+    // The next B of the same A (the roots moved); false when all are done.
+    bool suivant();
+
+    mpz_srcptr A() const { return A_; }
+    mpz_srcptr B() const { return B_; }
+    mpz_srcptr C() const { return C_; }
+    const std::vector<std::uint32_t>& indicesDeA() const { return indicesA_; }
+    long M() const { return M_; }
+    // Sieve positions of the roots of g mod p_i (j = x + M), pasDeRacine
+    // for the primes of A, -1 and 2.
+    std::vector<std::uint32_t> racine1, racine2;
+
+private:
+    void choisirA();
+    void racinesDuPremierB();
+
+    const BaseDeFacteurs& base_;
+    long M_;
+    VueMpz kn_;
+    std::mt19937_64 alea_;
+    mpz_t A_, B_, C_, tmp_;
+    std::vector<__mpz_struct> Bl_;  // B_l, each initialised by mpz_init
+    std::vector<std::uint32_t> indicesA_;
+    std::vector<std::vector<std::uint32_t>> bainv2_;  // 2 B_l / A mod p_i
+    std::set<std::vector<std::uint32_t>> dejaPris_;
+    std::uint32_t numero_ = 0;  // of B within the family
+    std::size_t premierA_ = 0, dernierA_ = 0;  // range of the base the primes of A come from
+    std::size_t s_ = 0;
+};
+
+}  // namespace harmo
