@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#include <cstdlib>
 
 namespace harmo {
 
@@ -12,7 +16,9 @@ namespace {
 
 // Below this, primes are not sieved (they hit too often for what they
 // bring; the threshold allows for them) but still divide the candidates.
-constexpr std::uint32_t plusPetitCrible = 30;
+constexpr std::uint32_t plusPetitCrible = 256;
+// From this size on, primes go through the buckets.
+const std::uint32_t debutDesSeaux = getenv("SQ_S") ? atoi(getenv("SQ_S")) : tailleDeBloc;
 
 }  // namespace
 
@@ -21,12 +27,24 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
       crible_(tailleDeBloc + 64), pos1_(base.taille()), pos2_(base.taille()) {
     while (premierCrible_ < base.taille() && base.p[premierCrible_] < plusPetitCrible) ++premierCrible_;
     premierGrand_ = premierCrible_;
-    while (premierGrand_ < base.taille() && base.p[premierGrand_] < tailleDeBloc) ++premierGrand_;
+    while (premierGrand_ < base.taille() && base.p[premierGrand_] < debutDesSeaux) ++premierGrand_;
+    for (std::size_t i = premierGrand_; i < base.taille(); ++i) {
+        if (tranches_.empty() || tranches_.back().logp != base.logp[i]) tranches_.push_back({i, i, base.logp[i]});
+        tranches_.back().fin = i + 1;
+    }
+    debutsDeTranche_.resize(tranches_.size() * static_cast<std::size_t>(blocsEnTout_));
+    inverses_.resize(premierGrand_);
+    for (std::size_t i = 2; i < premierGrand_; ++i) inverses_[i] = ((1ull << 40) + base.p[i] - 1) / base.p[i];
     // A prime p above the block size hits a block at most once per root.
-    capacite_ = 2 * (base.taille() - premierGrand_) + 16;
+    capacite_ = 16;
+    for (std::size_t i = premierGrand_; i < base.taille(); ++i) capacite_ += 2 * (tailleDeBloc / base.p[i] + 1);
     seaux_.resize(capacite_ * static_cast<std::size_t>(blocsEnTout_));
     remplis_.resize(static_cast<std::size_t>(blocsEnTout_));
-    init_ = static_cast<std::uint8_t>(128 - std::min(128.0, par_.seuil));
+    // What the primes left out bring on average (two roots, each 1/p of
+    // the places, p^2 too) comes off the threshold.
+    double absents = 0;
+    for (std::size_t i = 2; i < premierCrible_; ++i) absents += 2.0 * base.logp[i] / (base.p[i] - 1);
+    init_ = static_cast<std::uint8_t>(128 - std::min(128.0, std::max(0.0, par_.seuil - absents)));
 }
 
 long CribleSiqs::famille(std::vector<Relation>& sortie, const std::atomic<bool>& arret) {
@@ -49,8 +67,10 @@ void CribleSiqs::remplirLesSeaux() {
     std::uint32_t* seaux = seaux_.data();
     std::uint32_t* remplis = remplis_.data();
     const std::size_t cap = capacite_;
-    for (std::size_t i = premierGrand_; i < base_.taille(); ++i) {
-        if (r1[i] == pasDeRacine) continue;
+    for (std::size_t t = 0; t < tranches_.size(); ++t) {
+      std::copy(remplis_.begin(), remplis_.end(), debutsDeTranche_.begin() + static_cast<long>(t * remplis_.size()));
+      for (std::size_t i = tranches_[t].debut; i < tranches_[t].fin; ++i) {
+        if (r1[i] == pasDeRacine) continue;  // a prime of A
         const std::uint32_t pi = p[i], marque = static_cast<std::uint32_t>(i) << 15;
         for (std::uint32_t j = r1[i]; j < fin; j += pi) {
             const std::uint32_t b = j >> 15;
@@ -61,6 +81,7 @@ void CribleSiqs::remplirLesSeaux() {
             const std::uint32_t b = j >> 15;
             seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
         }
+      }
     }
 }
 
@@ -75,7 +96,7 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
         pos2_[i] = b;
     }
     std::uint8_t* s = crible_.data();
-    std::vector<std::uint32_t> touches;
+    std::vector<std::uint32_t> touches, candidats, grandsTouches;
     for (long bloc = 0; bloc < blocsEnTout_; ++bloc) {
         std::memset(s, init_, tailleDeBloc);
         for (std::size_t i = premierCrible_; i < premierGrand_; ++i) {
@@ -104,20 +125,46 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
         }
         const std::uint32_t* seau = seaux_.data() + static_cast<std::size_t>(bloc) * capacite_;
         const std::uint32_t n = remplis_[static_cast<std::size_t>(bloc)];
-        for (std::uint32_t k = 0; k < n; ++k) s[seau[k] & (tailleDeBloc - 1)] += lp[seau[k] >> 15];
+        for (std::size_t t = 0; t < tranches_.size(); ++t) {
+            const std::uint32_t fin = t + 1 < tranches_.size() ? debutsDeTranche_[(t + 1) * remplis_.size() + static_cast<std::size_t>(bloc)] : n;
+            const std::uint8_t l = tranches_[t].logp;
+            for (std::uint32_t k = debutsDeTranche_[t * remplis_.size() + static_cast<std::size_t>(bloc)]; k < fin; ++k)
+                s[seau[k] & (tailleDeBloc - 1)] += l;
+        }
         // Candidates: bytes whose high bit is set.
+        candidats.clear();
+#ifdef __SSE2__
+        for (long w = 0; w < tailleDeBloc; w += 64) {
+            const __m128i v[4] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 16)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 32)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 48))};
+            if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(v[0], v[1]), _mm_or_si128(v[2], v[3]))) == 0) continue;
+            for (int k = 0; k < 4; ++k)
+                for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(v[k])); m != 0; m &= m - 1)
+                    candidats.push_back(static_cast<std::uint32_t>(w + 16 * k + __builtin_ctz(m)));
+        }
+#else
         for (long w = 0; w < tailleDeBloc; w += 8) {
             std::uint64_t mot;
             std::memcpy(&mot, s + w, 8);
-            if ((mot & 0x8080808080808080ull) == 0) continue;
-            for (long k = 0; k < 8; ++k) {
-                if ((s[w + k] & 0x80) == 0) continue;
-                const std::uint32_t pos = static_cast<std::uint32_t>(w + k);
-                touches.clear();
-                for (std::uint32_t e = 0; e < n; ++e)
-                    if ((seau[e] & (tailleDeBloc - 1)) == pos) touches.push_back(seau[e] >> 15);
-                candidat(bloc * tailleDeBloc + w + k, touches, sortie);
+            mot &= 0x8080808080808080ull;
+            while (mot != 0) {
+                candidats.push_back(static_cast<std::uint32_t>(w + __builtin_ctzll(mot) / 8));
+                mot &= mot - 1;
             }
+        }
+#endif
+        if (candidats.empty()) continue;
+        // The large primes that hit them, in one pass over the bucket.
+        grandsTouches.clear();
+        for (std::uint32_t k = 0; k < n; ++k)
+            if (s[seau[k] & (tailleDeBloc - 1)] & 0x80) grandsTouches.push_back(seau[k]);
+        for (std::uint32_t pos : candidats) {
+            touches.clear();
+            for (std::uint32_t e : grandsTouches)
+                if ((e & (tailleDeBloc - 1)) == pos) touches.push_back(e >> 15);
+            candidat(bloc * tailleDeBloc + pos, touches, sortie);
         }
     }
 }
@@ -146,11 +193,14 @@ void CribleSiqs::candidat(long j, const std::vector<std::uint32_t>& touches, std
             r.facteurs.push_back(i);
         }
     };
+    // j mod p by a multiplication: exact for j < 2^25, p < 2^15.
+    const std::uint32_t* r1 = poly_.racine1.data();
+    const std::uint32_t* r2 = poly_.racine2.data();
+    const std::uint32_t* p = base_.p.data();
+    const std::uint64_t* inv = inverses_.data();
     for (std::size_t i = 2; i < premierGrand_; ++i) {
-        const std::uint32_t a = poly_.racine1[i];
-        if (a == pasDeRacine) continue;
-        const std::uint32_t m = uj % base_.p[i];
-        if (m == a || m == poly_.racine2[i]) diviser(static_cast<std::uint32_t>(i));
+        const std::uint32_t m = uj - static_cast<std::uint32_t>((uj * inv[i]) >> 40) * p[i];
+        if (m == r1[i] || m == r2[i]) diviser(static_cast<std::uint32_t>(i));
     }
     for (std::uint32_t i : poly_.indicesDeA()) {
         r.facteurs.push_back(i);  // A g(x) = y^2 - k n

@@ -62,9 +62,17 @@ private:
     long blocsEnTout_;
     std::vector<std::uint8_t> crible_;
     std::vector<std::uint32_t> pos1_, pos2_;
+    std::vector<std::uint64_t> inverses_;  // ceil(2^40 / p) for the primes below the block size
     std::vector<std::uint32_t> seaux_;       // blocsEnTout_ buckets of capacite_ entries: i << 15 | position
     std::vector<std::uint32_t> remplis_;     // entries in each bucket
     std::size_t capacite_ = 0;
+    // Ranges of the bucket primes with one logarithm, and where each starts in each bucket.
+    struct Tranche {
+        std::size_t debut, fin;
+        std::uint8_t logp;
+    };
+    std::vector<Tranche> tranches_;
+    std::vector<std::uint32_t> debutsDeTranche_;
     std::uint8_t init_;
     Mpz g_, t_, y_;
 };

@@ -10,6 +10,8 @@
 #include "factor/releve.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -100,7 +102,16 @@ double log2Seuil(const BaseDeFacteurs& base, const ParametresSiqs& p) {
 
 }  // namespace
 
+ParametresSiqs parametresSiqsT(long chiffres);
 ParametresSiqs parametresSiqs(long chiffres) {
+    ParametresSiqs p = parametresSiqsT(chiffres);
+    if (getenv("SQ_F")) p.taille = atol(getenv("SQ_F"));
+    if (getenv("SQ_B")) p.blocs = atol(getenv("SQ_B"));
+    if (getenv("SQ_L")) p.multipleGrandPremier = atol(getenv("SQ_L"));
+    if (getenv("SQ_M")) p.marge = atof(getenv("SQ_M"));
+    return p;
+}
+ParametresSiqs parametresSiqsT(long chiffres) {
     const std::size_t n = sizeof table / sizeof table[0];
     if (chiffres <= table[0].chiffres) return table[0].p;
     if (chiffres >= table[n - 1].chiffres) return table[n - 1].p;
@@ -186,15 +197,21 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
             std::sort(col.begin(), col.end());
             matrice.push_back(std::move(col));
         }
-        for (const Dependance& d : dependances(matrice, base.taille(), 1 + static_cast<std::uint64_t>(essai))) {
+        const auto deps = dependances(matrice, base.taille(), 1 + static_cast<std::uint64_t>(essai));
+        if (getenv("SQ_V")) fprintf(stderr, "dependances %zu\n", deps.size());
+        for (const Dependance& d : deps) {
             verifierInterruption();
             std::vector<const Relation*> rel;
             for (std::size_t c : d) {
                 rel.push_back(colonnes[c].a);
                 if (colonnes[c].b) rel.push_back(colonnes[c].b);
             }
-            if (facteurParRacineCarree(n, base, rel, facteur)) return true;
+            if (facteurParRacineCarree(n, base, rel, facteur)) {
+                if (getenv("SQ_V")) fprintf(stderr, "F %zu pmax %u pleines %zu partielles %zu colonnes %zu t=%.1f\n", base.taille(), base.p.back(), releve.pleines(), releve.partielles(), releve.nombreDeColonnes(), secondesDepuis(debut));
+                return true;
+            }
         }
+        if (getenv("SQ_V")) fprintf(stderr, "pleines %zu partielles %zu colonnes %zu t=%.1f\n", releve.pleines(), releve.partielles(), releve.nombreDeColonnes(), secondesDepuis(debut));
         voulues += base.taille() / 20 + 64;  // a few more relations, and again
     }
     return false;
