@@ -30,9 +30,10 @@ const struct {
     long chiffres;
     ParametresSiqs p;
 } table[] = {
-    {30, {200, 1, 30, 2.0}},     {40, {400, 1, 30, 2.0}},     {50, {1000, 1, 40, 2.1}},
-    {60, {2200, 2, 50, 2.2}},    {70, {5000, 3, 60, 2.3}},    {80, {10000, 4, 80, 2.4}},
-    {90, {22000, 6, 100, 2.5}},  {100, {45000, 10, 120, 2.6}}, {110, {70000, 12, 120, 2.6}},
+    {30, {200, 1, 30, 2.0}},     {40, {500, 1, 30, 2.0}},     {50, {1200, 1, 40, 2.1}},
+    {60, {4500, 1, 50, 2.2}},    {65, {8000, 2, 60, 2.2}},    {70, {12000, 3, 60, 2.2}},
+    {75, {18000, 3, 80, 2.3}},   {80, {25000, 4, 80, 2.4}},   {85, {35000, 5, 100, 2.4}},
+    {90, {45000, 6, 100, 2.5}},  {100, {70000, 8, 120, 2.6}}, {110, {90000, 10, 120, 2.6}},
 };
 
 using Horloge = std::chrono::steady_clock;
@@ -154,6 +155,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
 
     Releve releve;
     std::size_t voulues = base.taille() + 64;
+    const double premiereCible = static_cast<double>(voulues);  // the share told stays below 1 until then
     Equipe equipe(base, par, std::max(1u, coeurs));
     std::unique_ptr<CribleSiqs> seul;  // when no thread could start
     std::atomic<bool> jamais{false};
@@ -171,7 +173,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
             arrivees.clear();
             if (avancement) {
                 AvancementDuCrible a;
-                a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / static_cast<double>(voulues));
+                a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / premiereCible);
                 a.secondes = secondesDepuis(debut);
                 if (a.part >= 0.05) a.restant = a.secondes * (1 - a.part) / a.part;
                 avancement(a);

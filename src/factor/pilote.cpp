@@ -3,7 +3,7 @@
 
 #include "commun/coeurs.h"
 #include "commun/decimal.h"
-#include "factor/crible_a_part.h"
+#include "factor/crible_quadratique.h"
 #include "factor/ecm.h"
 #include "factor/pari.h"
 
@@ -19,18 +19,15 @@ namespace {
 constexpr long bornePetitsPremiers = 1 << 20;
 
 // The ECM level (digits of the factors aimed at) worth running before the
-// sieve on a composite of d digits when the sieve cannot run beside the
-// curves (one core); 0 where no curve is worth it. The curves take a
-// fraction of the sieve's time, and a factor of a third of the digits, not
-// rare in the numerators of harmonic sums, comes out much sooner.
-// Measured on the 74-digit part of H(170)'s numerator: level 20 in 1.6 s,
-// 25 in 16 s, 30 in 160 s; PARI's sieve on it, 65 to 100 s.
+// sieve on a composite of d digits; 0 where no curve is worth it. The
+// curves cost a few per cent of the sieve, and a factor of up to a quarter
+// of the digits, not rare in the numerators of harmonic sums, comes out
+// sooner. Measured on the 74-digit part of H(170)'s numerator: level 15 in
+// 0.3 s, 20 in 1.6 s, 25 in 16 s; the sieve, about 10 s.
 int cibleEcm(long d) {
-    if (d < 50) return 0;  // PARI takes about a second at most
-    if (d < 60) return 15;
-    if (d < 70) return 20;
-    if (d < 85) return 25;
-    return 30;
+    if (d < 55) return 0;
+    if (d < 65) return 15;
+    return 20;
 }
 
 class Factorisation {
@@ -120,42 +117,33 @@ private:
                 if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
             }
         }
+        if (d < chiffresCrible) {
+            signaler(TravailEnCours::Methode::Crible, d);
+            for (const FacteurPremier& x : factoriserParPari(c)) premier(x.p);
+            return;
+        }
         const int cible = cibleEcm(d);
-        if (cible > 0 && nombreDeCoeurs() > 1 && cribleEtEcm(c, d)) return;
         for (std::size_t i = 0; i < nombreDeNiveauxEcm && niveauxEcm[i].chiffres <= cible; ++i) {
             signaler(TravailEnCours::Methode::Ecm, d, niveauxEcm[i].chiffres);
             if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
         }
         signaler(TravailEnCours::Methode::Crible, d);
-        for (const FacteurPremier& x : factoriserParPari(c)) premier(x.p);
-    }
-
-    // PARI's sieve in a process of its own, ECM curves here meanwhile, level
-    // after level up to 30-digit factors and that level again: the first to
-    // end gives the factors. False when the sieve's process could not run
-    // (the work is then done one after the other).
-    bool cribleEtEcm(const NTL::ZZ& c, long d) {
-        CribleAPart crible(c);
-        if (!crible.lance()) return false;
-        std::size_t dernier = 0;
-        while (dernier + 1 < nombreDeNiveauxEcm && niveauxEcm[dernier + 1].chiffres <= 30) ++dernier;
-        std::vector<FacteurPremier> f;
-        bool ok = false;
-        NTL::ZZ facteur;
-        for (std::size_t i = 0;; i = std::min(i + 1, dernier)) {
-            signaler(TravailEnCours::Methode::Crible, d, niveauxEcm[i].chiffres);
-            for (long k = 0; k < niveauxEcm[i].courbes; ++k) {
-                if (crible.fini(f, ok)) {
-                    if (!ok) return false;
-                    for (const FacteurPremier& x : f) premier(x.p);
-                    return true;
-                }
-                if (courbeEcm(c, niveauxEcm[i].B1, graine_++, memoire_, facteur)) {
-                    scinder(c, facteur);  // the sieve's process ends with crible
-                    return true;
-                }
-            }
+        const unsigned coeurs = nombreDeCoeurs();
+        NTL::ZZ f;
+        if ((memoire_ <= 0 || memoireDuCrible(c, coeurs) <= memoire_) &&
+            cribleQuadratique(c, f, coeurs, [&](const AvancementDuCrible& a) {
+                if (!r_.travail) return;
+                TravailEnCours t{TravailEnCours::Methode::Crible, d, 0};
+                t.part = a.part;
+                t.secondes = a.secondes;
+                t.restant = a.restant;
+                r_.travail(t);
+            })) {
+            scinder(c, f);
+            return;
         }
+        // The sieve failed (or would not fit): PARI's own, on one core.
+        for (const FacteurPremier& x : factoriserParPari(c)) premier(x.p);
     }
 
     NTL::ZZ reste_;  // n less the primes handed over

@@ -4,20 +4,20 @@
 // work cut short keeps what it found.
 //
 // Trial division by the primes below 2^20 first. Then each composite part,
-// the smallest first, goes through: a proof of
-// primality (factor/pari.h), a test of perfect power, then ECM curves
-// (factor/ecm.h) aimed at factors of up to about a third of its digits, then
-// PARI's whole factorisation (its quadratic sieve) when it has at most
-// chiffresHorsDePortee digits; with two cores or more, that sieve runs in a
-// process of its own from the start (factor/crible_a_part.h), the curves
-// beside it, and the first to end gives the factors. Beyond that no sieve ends in reasonable time
-// (a quadratic sieve needs hours at 95 digits, the number field sieve days):
+// the smallest first, goes through: a proof of primality (factor/pari.h), a
+// test of perfect power, then, below chiffresCrible digits, PARI's whole
+// factorisation (a fraction of a second there); above, a few ECM curves
+// (factor/ecm.h) for factors of up to 15 or 20 digits, then the
+// self-initialising quadratic sieve on every core
+// (factor/crible_quadratique.h), PARI's factorisation again should it fail.
+// Beyond chiffresHorsDePortee digits no sieve ends in reasonable time (the
+// quadratic sieve needs hours at 100 digits, the number field sieve days):
 // ECM goes on alone, level after level, and finds what it can. A factor that
 // a method finds splits its part in two, each taken again.
 //
-// Cost: dominated by the sieve, exp(sqrt(ln n ln ln n)) (about a minute at
-// 74 digits on this machine), or by ECM, whose expected cost grows with the
-// size of the factor found, not of n.
+// Cost: dominated by the sieve, exp(sqrt(ln n ln ln n)) (about 10 s at 70
+// digits on this 2-core machine), or by ECM, whose expected cost grows with
+// the size of the factor found, not of n.
 #pragma once
 
 #include <NTL/ZZ.h>
@@ -28,6 +28,8 @@ namespace harmo {
 
 // Composite parts above this many digits are beyond reach of a sieve.
 constexpr long chiffresHorsDePortee = 100;
+// From this many digits on, the program's own sieve.
+constexpr long chiffresCrible = 40;
 
 // What the factorisation is doing, for the progress of a dialogue.
 struct TravailEnCours {
@@ -35,6 +37,11 @@ struct TravailEnCours {
     Methode methode = Methode::Preuve;
     long chiffres = 0;  // of the part at work
     int niveau = 0;     // ECM: the digits of the factors aimed at
+    // The sieve at work: the share of the relations found (< 0 before it
+    // starts), the seconds since it started, those left (< 0: not known).
+    double part = -1;
+    double secondes = 0;
+    double restant = -1;
 };
 
 struct CompteRendu {

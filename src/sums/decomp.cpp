@@ -8,9 +8,11 @@
 #include "commun/memoire.h"
 #include "factor/pari.h"
 #include "factor/pilote.h"
+#include "shell/progres_terminal.h"
 #include "shell/signaux.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -95,6 +97,12 @@ void ecrireFacteurs(Etat& e) {
     }
 }
 
+// An estimate of what is left, as a person would say it: "40 s", "3 min".
+std::string dureeRestante(double secondes) {
+    if (secondes < 55) return std::to_string(std::max(5L, std::lround(secondes / 5) * 5)) + " s";
+    return std::to_string(std::max(1L, std::lround(secondes / 60))) + " min";
+}
+
 // What the progress line says of the work on the part left.
 std::string texteDuTravail(const std::string& quoi, const TravailEnCours& t) {
     const std::string debut = "factorisation de " + quoi + " : ";
@@ -107,8 +115,10 @@ std::string texteDuTravail(const std::string& quoi, const TravailEnCours& t) {
         case TravailEnCours::Methode::Divisions:
             return debut + "cofacteur de " + taille + ", divisions par les petits premiers";
         case TravailEnCours::Methode::Crible:
-            return debut + "cofacteur de " + taille + ", crible quadratique" +
-                   (t.niveau > 0 ? " et ECM (facteurs de " + std::to_string(t.niveau) + " chiffres)" : "");
+            if (t.part < 0) return debut + "cofacteur de " + taille + ", crible quadratique";
+            return debut + "crible quadratique sur " + taille + ", " + std::to_string(static_cast<int>(t.part * 100)) +
+                   " % des relations, " + duree(static_cast<long long>(t.secondes * 1000)) +
+                   (t.restant >= 0 ? " (encore " + dureeRestante(t.restant) + " environ)" : "");
         case TravailEnCours::Methode::Preuve:
         default:
             return debut + "cofacteur de " + taille + ", test de primalite";

@@ -7,6 +7,7 @@
 #include "factor/ecm.h"
 #include "factor/pari.h"
 #include "factor/pilote.h"
+#include "sums/somme_harmonique.h"
 
 #include <gtest/gtest.h>
 
@@ -128,5 +129,34 @@ TEST(Canal, LesMorceauxArriventAvantLInterruption) {
                      CalculInterrompu);
         interruptionDemandee.store(0);
         EXPECT_EQ(recus, (std::vector<long>{10, 20, 30})) << enPlace;
+    }
+}
+
+TEST(Factorisation, LesNumerateursDeHnMultipliesEnRetour) {
+    // The numerator of H(n) for every n <= 150 and a few above (163 and 177
+    // leave parts of 70 and 77 digits after the small primes): every prime
+    // proven, and their product P again.
+    std::vector<long> ns;
+    for (long n = 2; n <= 150; ++n) ns.push_back(n);
+    for (long n : {163L, 177L}) ns.push_back(n);
+    Resultat r = calculerAPart([&](Canal& canal) {
+        const SessionPari pari;
+        for (long n : ns) {
+            const ZZ P = sommeHarmoniqueReduite(ZZ(n), 0).P;
+            ZZ produit(1);
+            bool prouves = true;
+            CompteRendu cr;
+            cr.premier = [&](const ZZ& p, long e) {
+                prouves = prouves && premierProuve(p);
+                produit *= NTL::power(p, e);
+            };
+            factoriserParEtapes(P, cr);
+            canal << n << static_cast<long>(produit == P && prouves);
+        }
+        canal << 0L;
+    });
+    for (long n = 0, bon = 0; r >> n, n != 0;) {
+        r >> bon;
+        EXPECT_EQ(bon, 1) << "H(" << n << ")";
     }
 }

@@ -1,0 +1,249 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The self-initialising quadratic sieve piece by piece, each against a slow
+// reference: square roots mod p by search, the roots of every polynomial
+// by evaluating it, every relation by multiplying it out, the dependencies
+// of block Lanczos by dense elimination; then whole semiprimes.
+#include "commun/decimal.h"
+#include "commun/pont_gmp.h"
+#include "commun/suivi.h"
+#include "factor/algebre_lineaire.h"
+#include "factor/base_de_facteurs.h"
+#include "factor/crible.h"
+#include "factor/crible_quadratique.h"
+#include "factor/polynomes.h"
+#include "factor/racine_carree.h"
+#include "factor/releve.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+#include <thread>
+
+using namespace harmo;
+using NTL::ZZ;
+
+namespace {
+
+// Two primes of a and b digits from fixed decimal expansions (pi, e).
+ZZ semipremier(long a, long b) {
+    const std::string pi = "31415926535897932384626433832795028841971693993751058209749445923078164062862";
+    const std::string e = "27182818284590452353602874713526624977572470936999595749669676277240766303535";
+    return NTL::NextPrime(depuisDecimal(pi.substr(0, static_cast<std::size_t>(a)))) *
+           NTL::NextPrime(depuisDecimal(e.substr(0, static_cast<std::size_t>(b))));
+}
+
+// y^2 = (-1)^.. prod p_i * grand (mod k n)
+bool relationJuste(const Relation& r, const BaseDeFacteurs& b) {
+    ZZ v(1);
+    for (std::uint32_t i : r.facteurs) v *= i == 0 ? ZZ(-1) : ZZ(b.p[i]);
+    v *= NTL::conv<ZZ>(static_cast<unsigned long>(r.grand));
+    return (r.y * r.y - v) % b.kn == 0;
+}
+
+}  // namespace
+
+TEST(CribleQuadratique, RacinesCarreesEtBaseCommeParRecherche) {
+    for (std::uint32_t p : {3u, 5u, 7u, 13u, 17u, 41u, 97u, 193u, 257u, 65537u}) {  // p = 1 mod 2^k for Tonelli's loop
+        for (std::uint32_t a = 1; a < std::min<std::uint32_t>(p, 400); ++a) {
+            bool carre = false;
+            for (std::uint64_t x = 1; x < p && !carre; ++x) carre = x * x % p == a;
+            ASSERT_EQ(legendre(a, p), carre ? 1 : -1) << a << " mod " << p;
+            if (carre) {
+                const std::uint64_t r = racineCarreeModulo(a, p);
+                ASSERT_EQ(r * r % p, a) << a << " mod " << p;
+            }
+        }
+    }
+    const ZZ n = semipremier(20, 21);
+    const unsigned long k = multiplicateurKnuthSchroeppel(n);
+    const BaseDeFacteurs b = baseDeFacteurs(n, k, 300, 1.0);
+    ASSERT_EQ(b.taille(), 300u);
+    // Every odd prime up to the last one whose symbol is 1 or 0, and no other.
+    std::size_t i = 2;
+    for (long p = 3; p <= static_cast<long>(b.p.back()); p += 2) {
+        if (!NTL::ProbPrime(p)) continue;
+        const long r = NTL::rem(b.kn, p);
+        if (r != 0 && legendre(static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(p)) != 1) continue;
+        ASSERT_EQ(b.p[i], static_cast<std::uint32_t>(p));
+        EXPECT_EQ(static_cast<std::uint64_t>(b.racine[i]) * b.racine[i] % static_cast<std::uint64_t>(p), static_cast<std::uint64_t>(r));
+        ++i;
+    }
+    EXPECT_EQ(i, b.taille());
+}
+
+TEST(CribleQuadratique, LesRacinesDeChaquePolynomeLAnnulent) {
+    // Every B of three families (Gray code steps included): A C = B^2 - k n,
+    // and g(j - M) = 0 mod p at both sieve positions j of every prime.
+    const ZZ n = semipremier(22, 23);
+    const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), 400, 1.0);
+    const long M = 2 * tailleDeBloc;
+    FamilleDePolynomes f(b, M, 42);
+    std::set<ZZ> vus;
+    for (int famille = 0; famille < 3; ++famille) {
+        f.nouveauA();
+        long polynomes = 0;
+        do {
+            ++polynomes;
+            ZZ A, B, C;
+            versZZ(A, f.A());
+            versZZ(B, f.B());
+            versZZ(C, f.C());
+            ASSERT_EQ(A * C, B * B - b.kn);
+            EXPECT_TRUE(vus.insert(B).second) << "B twice";
+            for (std::size_t i = 2; i < b.taille(); ++i) {
+                if (f.racine1[i] == pasDeRacine) {
+                    EXPECT_EQ(NTL::rem(A, static_cast<long>(b.p[i])), 0);
+                    continue;
+                }
+                for (std::uint32_t j : {f.racine1[i], f.racine2[i]}) {
+                    ASSERT_LT(j, b.p[i]);
+                    const ZZ x(static_cast<long>(j) - M);
+                    ASSERT_EQ(NTL::rem(A * x * x + 2 * B * x + C, static_cast<long>(b.p[i])), 0) << "p = " << b.p[i];
+                }
+            }
+        } while (f.suivant());
+        EXPECT_EQ(polynomes, 1L << (f.indicesDeA().size() - 1));
+    }
+}
+
+TEST(CribleQuadratique, LesRelationsDuCribleSontJustes) {
+    const ZZ n = semipremier(25, 25);
+    const ParametresSiqs p = parametresSiqs(50);
+    const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), static_cast<std::size_t>(p.taille), 1.0);
+    ParametresDuCrible par;
+    par.blocs = 1;
+    par.borneGrandPremier = 50ull * b.p.back();
+    par.seuil = 50;
+    CribleSiqs crible(b, par, 7);
+    std::vector<Relation> r;
+    const std::atomic<bool> jamais{false};
+    long polynomes = 0;
+    while (r.size() < 200) polynomes += crible.famille(r, jamais);
+    long pleines = 0;
+    for (const Relation& x : r) {
+        ASSERT_TRUE(relationJuste(x, b)) << x.y;
+        if (x.grand == 1) {
+            ++pleines;
+        } else {
+            EXPECT_GT(x.grand, b.p.back());
+        }
+    }
+    EXPECT_GT(pleines, 0);
+    EXPECT_GT(polynomes, 1);
+}
+
+TEST(CribleQuadratique, LeReleveEcarteLesDoublesEtAppareilleLesPartielles) {
+    Releve r;
+    auto rel = [](long y, std::uint64_t grand) {
+        Relation x;
+        x.y = y;
+        x.grand = grand;
+        return x;
+    };
+    r.ajouter(rel(10, 1));
+    r.ajouter(rel(-10, 1));  // the same square
+    r.ajouter(rel(11, 1009));
+    r.ajouter(rel(12, 1013));
+    r.ajouter(rel(13, 1009));
+    r.ajouter(rel(14, 1009));
+    EXPECT_EQ(r.pleines(), 1u);
+    EXPECT_EQ(r.partielles(), 4u);
+    ASSERT_EQ(r.nombreDeColonnes(), 3u);  // 10; 11 with 13; 11 with 14
+    for (const Releve::Colonne& c : r.colonnes()) {
+        if (c.b) {
+            EXPECT_EQ(c.a->grand, c.b->grand);
+        }
+    }
+}
+
+namespace {
+
+// A random sparse matrix over GF(2): `colonnes` columns of about `poids`
+// entries among `lignes` rows.
+std::vector<ColonneGF2> matriceAuHasard(std::size_t lignes, std::size_t colonnes, std::size_t poids, std::mt19937_64& alea) {
+    std::vector<ColonneGF2> m(colonnes);
+    std::uniform_int_distribution<std::uint32_t> ligne(0, static_cast<std::uint32_t>(lignes - 1));
+    for (ColonneGF2& c : m) {
+        std::set<std::uint32_t> s;
+        while (s.size() < poids) s.insert(ligne(alea));
+        c.assign(s.begin(), s.end());
+    }
+    return m;
+}
+
+bool sommeNulle(const std::vector<ColonneGF2>& m, const Dependance& d, std::size_t lignes) {
+    std::vector<int> somme(lignes, 0);
+    for (std::size_t c : d)
+        for (std::uint32_t l : m[c]) somme[l] ^= 1;
+    return !d.empty() && std::all_of(somme.begin(), somme.end(), [](int x) { return x == 0; });
+}
+
+}  // namespace
+
+TEST(CribleQuadratique, LesDependancesSommentAZero) {
+    std::mt19937_64 alea(2026);
+    // Dense elimination: n columns in fewer rows give n - rank dependencies;
+    // as many columns as rows, independent ones, give none.
+    const auto petite = matriceAuHasard(40, 50, 6, alea);
+    const auto d = dependancesParGauss(petite, 40);
+    EXPECT_GE(d.size(), 10u);
+    for (const Dependance& x : d) EXPECT_TRUE(sommeNulle(petite, x, 40));
+    std::vector<ColonneGF2> identite(30);
+    for (std::uint32_t i = 0; i < 30; ++i) identite[i] = {i};
+    EXPECT_TRUE(dependancesParGauss(identite, 30).empty());
+    // Through the singletons' removal, both methods (dense below 1500 rows,
+    // block Lanczos above), with the columns of a sieve's weight.
+    for (std::size_t lignes : {600u, 4000u}) {
+        const auto m = matriceAuHasard(lignes, lignes + 80, 12, alea);
+        const auto deps = dependances(m, lignes, 3);
+        EXPECT_GE(deps.size(), 16u) << lignes;
+        for (const Dependance& x : deps) EXPECT_TRUE(sommeNulle(m, x, lignes)) << lignes;
+    }
+}
+
+TEST(CribleQuadratique, DesSemipremiersDe30A60Chiffres) {
+    for (long chiffres : {30L, 36L, 42L, 48L, 54L, 60L}) {
+        const ZZ n = semipremier(chiffres / 2 - 1, chiffres - chiffres / 2 + 1);
+        ZZ f;
+        ASSERT_TRUE(cribleQuadratique(n, f, 2)) << n;
+        EXPECT_TRUE(f > 1 && f < n && n % f == 0) << n << " " << f;
+    }
+}
+
+TEST(CribleQuadratique, LAvancementVaJusquAuBout) {
+    const ZZ n = semipremier(24, 26);
+    std::vector<AvancementDuCrible> vus;
+    ZZ f;
+    ASSERT_TRUE(cribleQuadratique(n, f, 1, [&](const AvancementDuCrible& a) { vus.push_back(a); }));
+    ASSERT_FALSE(vus.empty());
+    for (std::size_t i = 1; i < vus.size(); ++i) EXPECT_GE(vus[i].part, vus[i - 1].part);
+    EXPECT_EQ(vus.back().part, 1.0);
+    for (const AvancementDuCrible& a : vus) EXPECT_EQ(a.restant < 0, a.part < 0.05);
+}
+
+TEST(CribleQuadratique, UneInterruptionArreteChaqueFil) {
+    // A 66-digit semiprime takes seconds: the request comes after 0.3 s; the
+    // sieve throws within a second, its threads joined.
+    const ZZ n = semipremier(33, 33);
+    std::thread demande([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        interruptionDemandee = 1;
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    ZZ f;
+    EXPECT_THROW(cribleQuadratique(n, f, 2), CalculInterrompu);
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    demande.join();
+    interruptionDemandee = 0;
+    EXPECT_LT(s, 1.3);
+    std::size_t fils = 0;
+    if (DIR* d = ::opendir("/proc/self/task")) {
+        while (const dirent* e = ::readdir(d)) fils += e->d_name[0] != '.';
+        ::closedir(d);
+    }
+    EXPECT_EQ(fils, 1u);
+}
