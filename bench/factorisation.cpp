@@ -4,6 +4,7 @@
 // bench/factorisation.sh can time both on the same numbers.
 //   factorisation pari|moteur hN     the numerator of H(N) without its primes below 10^6
 //   factorisation pari|moteur sD     p q, two primes of about D/2 digits (NextPrime of fixed values)
+//   factorisation entier HN          the engine on the whole numerator of H(N)
 // Prints the number's digits and its prime factors.
 #include "commun/decimal.h"
 #include "factor/pari.h"
@@ -23,6 +24,7 @@ namespace {
 
 NTL::ZZ nombreDuCas(const std::string& cas) {
     const long v = std::atol(cas.c_str() + 1);
+    if (cas[0] == 'H') return sommeHarmoniqueReduite(NTL::ZZ(v), 0).P;
     if (cas[0] == 'h') {
         NTL::ZZ P = sommeHarmoniqueReduite(NTL::ZZ(v), 0).P;
         for (long p = 2; p < 1000000; ++p)

@@ -7,6 +7,8 @@
 # ratio of the wall times; each run stopped after LIMITE seconds (300).
 #   bash bench/factorisation.sh            H(163), H(170), H(186), H(193); 60, 70, 80 digits
 #   bash bench/factorisation.sh quick      H(163), H(186); 60 and 70 digits
+#   bash bench/factorisation.sh tous       the engine alone on the whole numerator of
+#                                          H(n), n = 2..200 (NMAX): digits, wall, CPU
 set -u
 mode=${1:-}
 cd "$(dirname "$0")/.."
@@ -16,6 +18,21 @@ trap 'rm -rf "$tmp"' EXIT
 g++ -O2 -std=c++17 -Isrc bench/factorisation.cpp -o "$tmp/factorisation" build/libharmo_core.a \
   -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
 limite=${LIMITE:-300}
+if [ "$mode" = tous ]; then
+  printf '%-5s %8s %10s %10s\n' n chiffres mur CPU
+  pire=0
+  for n in $(seq 2 "${NMAX:-200}"); do
+    /usr/bin/time -f "%e %U %S" -o "$tmp/t" timeout "$limite" "$tmp/factorisation" entier "H$n" > "$tmp/e.out" 2>/dev/null
+    rc=$?
+    chiffres=$(cut -d' ' -f1 "$tmp/e.out" | tr -d C)
+    if [ "$rc" = 124 ]; then mur="> $limite"; cpu="-"; else read -r mur u s < <(tail -n 1 "$tmp/t"); cpu=$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.1f", u + s }'); fi
+    printf '%-5s %8s %10s %10s\n' "$n" "$chiffres" "$mur" "$cpu"
+    [ "$rc" = 124 ] && pire=$limite
+    pire=$(awk -v a="$pire" -v b="${mur#> }" 'BEGIN { print (b > a ? b : a) }')
+  done
+  echo "le plus long : $pire s"
+  exit 0
+fi
 cas="h163 h170 h186 h193 s60 s70 s80"
 [ "$mode" = quick ] && cas="h163 h186 s60 s70"
 

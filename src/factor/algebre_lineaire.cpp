@@ -14,7 +14,7 @@ namespace {
 constexpr std::size_t lignesDense = 1500;
 
 class GraineFlint {
-public:
+   public:
     explicit GraineFlint(std::uint64_t g) {
         flint_randinit(etat);
         flint_randseed(etat, g | 1, g * 0x9E3779B97F4A7C15ull + 1);

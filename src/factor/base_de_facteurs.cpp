@@ -51,20 +51,27 @@ std::uint32_t racineCarreeModulo(std::uint32_t a, std::uint32_t p) {
 }
 
 unsigned long multiplicateurKnuthSchroeppel(const NTL::ZZ& n) {
-    static const unsigned long candidats[] = {1,  2,  3,  5,  6,  7,  10, 11, 13, 14, 15, 17, 19, 21, 22, 23, 26, 29, 30, 31,
-                                              33, 34, 35, 37, 38, 39, 41, 42, 43, 46, 47, 51, 53, 55, 57, 58, 59, 61, 62, 65,
-                                              66, 67, 69, 70, 71, 73, 74, 77, 78, 79, 82, 83, 85, 86, 87, 89, 91, 93, 94, 95, 97};
+    static const unsigned long candidats[] = {1,  2,  3,  5,  6,  7,  10, 11, 13, 14, 15, 17, 19, 21, 22, 23, 26, 29, 30, 31, 33,
+                                              34, 35, 37, 38, 39, 41, 42, 43, 46, 47, 51, 53, 55, 57, 58, 59, 61, 62, 65, 66, 67,
+                                              69, 70, 71, 73, 74, 77, 78, 79, 82, 83, 85, 86, 87, 89, 91, 93, 94, 95, 97};
     unsigned long meilleur = 1;
     double meilleure = -1e300;
     const unsigned long n8 = static_cast<unsigned long>(NTL::rem(n, 8));
     for (unsigned long k : candidats) {
         double f = -0.5 * std::log(static_cast<double>(k));
         switch ((k * n8) % 8) {
-            case 1: f += 2 * std::log(2.0); break;
-            case 5: f += std::log(2.0); break;
+            case 1:
+                f += 2 * std::log(2.0);
+                break;
+            case 5:
+                f += std::log(2.0);
+                break;
             case 3:
-            case 7: f += 0.5 * std::log(2.0); break;
-            default: break;
+            case 7:
+                f += 0.5 * std::log(2.0);
+                break;
+            default:
+                break;
         }
         for (std::uint32_t p = 3; p < 1000; p += 2) {
             if (!NTL::ProbPrime(static_cast<long>(p))) continue;

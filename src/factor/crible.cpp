@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "factor/crible.h"
 
-#include "commun/pont_gmp.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "commun/pont_gmp.h"
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -18,13 +18,18 @@ namespace {
 // bring; the threshold allows for them) but still divide the candidates.
 constexpr std::uint32_t plusPetitCrible = 256;
 // From this size on, primes go through the buckets.
-const std::uint32_t debutDesSeaux = getenv("SQ_S") ? atoi(getenv("SQ_S")) : tailleDeBloc;
+constexpr std::uint32_t debutDesSeaux = tailleDeBloc;
 
 }  // namespace
 
 CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& parametres, std::uint64_t graine)
-    : base_(base), par_(parametres), poly_(base, parametres.blocs * tailleDeBloc, graine), blocsEnTout_(2 * parametres.blocs),
-      crible_(tailleDeBloc + 64), pos1_(base.taille()), pos2_(base.taille()) {
+    : base_(base),
+      par_(parametres),
+      poly_(base, parametres.blocs * tailleDeBloc, graine),
+      blocsEnTout_(2 * parametres.blocs),
+      crible_(tailleDeBloc + 64),
+      pos1_(base.taille()),
+      pos2_(base.taille()) {
     while (premierCrible_ < base.taille() && base.p[premierCrible_] < plusPetitCrible) ++premierCrible_;
     premierGrand_ = premierCrible_;
     while (premierGrand_ < base.taille() && base.p[premierGrand_] < debutDesSeaux) ++premierGrand_;
@@ -68,20 +73,20 @@ void CribleSiqs::remplirLesSeaux() {
     std::uint32_t* remplis = remplis_.data();
     const std::size_t cap = capacite_;
     for (std::size_t t = 0; t < tranches_.size(); ++t) {
-      std::copy(remplis_.begin(), remplis_.end(), debutsDeTranche_.begin() + static_cast<long>(t * remplis_.size()));
-      for (std::size_t i = tranches_[t].debut; i < tranches_[t].fin; ++i) {
-        if (r1[i] == pasDeRacine) continue;  // a prime of A
-        const std::uint32_t pi = p[i], marque = static_cast<std::uint32_t>(i) << 15;
-        for (std::uint32_t j = r1[i]; j < fin; j += pi) {
-            const std::uint32_t b = j >> 15;
-            seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
+        std::copy(remplis_.begin(), remplis_.end(), debutsDeTranche_.begin() + static_cast<long>(t * remplis_.size()));
+        for (std::size_t i = tranches_[t].debut; i < tranches_[t].fin; ++i) {
+            if (r1[i] == pasDeRacine) continue;  // a prime of A
+            const std::uint32_t pi = p[i], marque = static_cast<std::uint32_t>(i) << 15;
+            for (std::uint32_t j = r1[i]; j < fin; j += pi) {
+                const std::uint32_t b = j >> 15;
+                seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
+            }
+            if (r2[i] == r1[i]) continue;
+            for (std::uint32_t j = r2[i]; j < fin; j += pi) {
+                const std::uint32_t b = j >> 15;
+                seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
+            }
         }
-        if (r2[i] == r1[i]) continue;
-        for (std::uint32_t j = r2[i]; j < fin; j += pi) {
-            const std::uint32_t b = j >> 15;
-            seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
-        }
-      }
     }
 }
 
@@ -126,7 +131,8 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
         const std::uint32_t* seau = seaux_.data() + static_cast<std::size_t>(bloc) * capacite_;
         const std::uint32_t n = remplis_[static_cast<std::size_t>(bloc)];
         for (std::size_t t = 0; t < tranches_.size(); ++t) {
-            const std::uint32_t fin = t + 1 < tranches_.size() ? debutsDeTranche_[(t + 1) * remplis_.size() + static_cast<std::size_t>(bloc)] : n;
+            const std::uint32_t fin =
+                t + 1 < tranches_.size() ? debutsDeTranche_[(t + 1) * remplis_.size() + static_cast<std::size_t>(bloc)] : n;
             const std::uint8_t l = tranches_[t].logp;
             for (std::uint32_t k = debutsDeTranche_[t * remplis_.size() + static_cast<std::size_t>(bloc)]; k < fin; ++k)
                 s[seau[k] & (tailleDeBloc - 1)] += l;

@@ -1,17 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "factor/crible_quadratique.h"
 
-#include "commun/decimal.h"
-#include "commun/suivi.h"
-#include "factor/algebre_lineaire.h"
-#include "factor/base_de_facteurs.h"
-#include "factor/crible.h"
-#include "factor/racine_carree.h"
-#include "factor/releve.h"
-
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -20,20 +10,29 @@
 #include <system_error>
 #include <thread>
 
+#include "commun/decimal.h"
+#include "commun/suivi.h"
+#include "factor/algebre_lineaire.h"
+#include "factor/base_de_facteurs.h"
+#include "factor/crible.h"
+#include "factor/racine_carree.h"
+#include "factor/releve.h"
+
 namespace harmo {
 
 namespace {
 
-// Measured on this machine (2 cores, bench/factorisation.sh): the size of
-// the base and of the interval that sieve fastest at each size.
+// The size of the base and of the interval that sieved fastest on this
+// 2-core machine, swept on balanced semiprimes of 50, 60, 64 and 69 digits
+// (bench/factorisation.cpp's sD numbers); above 70 digits, grown as in
+// published tables, not yet swept.
 const struct {
     long chiffres;
     ParametresSiqs p;
 } table[] = {
-    {30, {200, 1, 30, 2.0}},     {40, {500, 1, 30, 2.0}},     {50, {1200, 1, 40, 2.1}},
-    {60, {4500, 1, 50, 2.2}},    {65, {8000, 2, 60, 2.2}},    {70, {12000, 3, 60, 2.2}},
-    {75, {18000, 3, 80, 2.3}},   {80, {25000, 4, 80, 2.4}},   {85, {35000, 5, 100, 2.4}},
-    {90, {45000, 6, 100, 2.5}},  {100, {70000, 8, 120, 2.6}}, {110, {90000, 10, 120, 2.6}},
+    {30, {200, 1, 30, 2.0}},    {40, {500, 1, 30, 2.0}},    {50, {1200, 1, 40, 2.1}},    {60, {4500, 1, 50, 2.2}},
+    {65, {8000, 2, 60, 2.2}},   {70, {12000, 3, 60, 2.2}},  {75, {18000, 3, 80, 2.3}},   {80, {25000, 4, 80, 2.4}},
+    {85, {35000, 5, 100, 2.4}}, {90, {45000, 6, 100, 2.5}}, {100, {70000, 8, 120, 2.6}}, {110, {90000, 10, 120, 2.6}},
 };
 
 using Horloge = std::chrono::steady_clock;
@@ -43,7 +42,7 @@ double secondesDepuis(Horloge::time_point t) { return std::chrono::duration<doub
 // Sieving threads, stopped and joined when this is destroyed (an interrupt
 // thrown through the waiting loop included).
 class Equipe {
-public:
+   public:
     Equipe(const BaseDeFacteurs& base, const ParametresDuCrible& par, unsigned fils) {
         for (unsigned t = 0; t < fils; ++t) {
             try {
@@ -71,7 +70,7 @@ public:
         return !echec_;
     }
 
-private:
+   private:
     void travailler(const BaseDeFacteurs& base, const ParametresDuCrible& par, unsigned t) {
         try {
             CribleSiqs crible(base, par, 0x5151u + 7919u * t);
@@ -103,16 +102,7 @@ double log2Seuil(const BaseDeFacteurs& base, const ParametresSiqs& p) {
 
 }  // namespace
 
-ParametresSiqs parametresSiqsT(long chiffres);
 ParametresSiqs parametresSiqs(long chiffres) {
-    ParametresSiqs p = parametresSiqsT(chiffres);
-    if (getenv("SQ_F")) p.taille = atol(getenv("SQ_F"));
-    if (getenv("SQ_B")) p.blocs = atol(getenv("SQ_B"));
-    if (getenv("SQ_L")) p.multipleGrandPremier = atol(getenv("SQ_L"));
-    if (getenv("SQ_M")) p.marge = atof(getenv("SQ_M"));
-    return p;
-}
-ParametresSiqs parametresSiqsT(long chiffres) {
     const std::size_t n = sizeof table / sizeof table[0];
     if (chiffres <= table[0].chiffres) return table[0].p;
     if (chiffres >= table[n - 1].chiffres) return table[n - 1].p;
@@ -200,7 +190,6 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
             matrice.push_back(std::move(col));
         }
         const auto deps = dependances(matrice, base.taille(), 1 + static_cast<std::uint64_t>(essai));
-        if (getenv("SQ_V")) fprintf(stderr, "dependances %zu\n", deps.size());
         for (const Dependance& d : deps) {
             verifierInterruption();
             std::vector<const Relation*> rel;
@@ -209,11 +198,9 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
                 if (colonnes[c].b) rel.push_back(colonnes[c].b);
             }
             if (facteurParRacineCarree(n, base, rel, facteur)) {
-                if (getenv("SQ_V")) fprintf(stderr, "F %zu pmax %u pleines %zu partielles %zu colonnes %zu t=%.1f\n", base.taille(), base.p.back(), releve.pleines(), releve.partielles(), releve.nombreDeColonnes(), secondesDepuis(debut));
                 return true;
             }
         }
-        if (getenv("SQ_V")) fprintf(stderr, "pleines %zu partielles %zu colonnes %zu t=%.1f\n", releve.pleines(), releve.partielles(), releve.nombreDeColonnes(), secondesDepuis(debut));
         voulues += base.taille() / 20 + 64;  // a few more relations, and again
     }
     return false;

@@ -23,11 +23,14 @@ constexpr long bornePetitsPremiers = 1 << 20;
 // curves cost a few per cent of the sieve, and a factor of up to a quarter
 // of the digits, not rare in the numerators of harmonic sums, comes out
 // sooner. Measured on the 74-digit part of H(170)'s numerator: level 15 in
-// 0.3 s, 20 in 1.6 s, 25 in 16 s; the sieve, about 10 s.
+// 0.3 s, 20 in 1.6 s, 25 in 16 s; the sieve, about 55 s. H(186)'s 81-digit
+// part holds a 26-digit prime that level 25 finds in about 16 s, where the
+// sieve needs minutes.
 int cibleEcm(long d) {
     if (d < 55) return 0;
     if (d < 65) return 15;
-    return 20;
+    if (d < 75) return 20;
+    return 25;
 }
 
 class Factorisation {

@@ -7,7 +7,7 @@
 // the smallest first, goes through: a proof of primality (factor/pari.h), a
 // test of perfect power, then, below chiffresCrible digits, PARI's whole
 // factorisation (a fraction of a second there); above, a few ECM curves
-// (factor/ecm.h) for factors of up to 15 or 20 digits, then the
+// (factor/ecm.h) for factors of up to 15 to 25 digits, then the
 // self-initialising quadratic sieve on every core
 // (factor/crible_quadratique.h), PARI's factorisation again should it fail.
 // Beyond chiffresHorsDePortee digits no sieve ends in reasonable time (the

@@ -35,8 +35,10 @@ FamilleDePolynomes::FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::
     s_ = std::max<std::size_t>(2, static_cast<std::size_t>(std::lround(bitsCible / 11)));
     while (std::exp2(bitsCible / static_cast<double>(s_)) > pmax / 3) ++s_;
     const double q = std::exp2(bitsCible / static_cast<double>(s_));
-    premierA_ = static_cast<std::size_t>(std::lower_bound(base.p.begin(), base.p.end(), static_cast<std::uint32_t>(q / 2)) - base.p.begin());
-    dernierA_ = static_cast<std::size_t>(std::lower_bound(base.p.begin(), base.p.end(), static_cast<std::uint32_t>(q * 2)) - base.p.begin());
+    premierA_ =
+        static_cast<std::size_t>(std::lower_bound(base.p.begin(), base.p.end(), static_cast<std::uint32_t>(q / 2)) - base.p.begin());
+    dernierA_ =
+        static_cast<std::size_t>(std::lower_bound(base.p.begin(), base.p.end(), static_cast<std::uint32_t>(q * 2)) - base.p.begin());
     premierA_ = std::max<std::size_t>(premierA_, 3);
     while (dernierA_ < premierA_ + 4 * s_ + 8 && dernierA_ < base.taille()) ++dernierA_;
     while (dernierA_ < premierA_ + 4 * s_ + 8 && premierA_ > 3) --premierA_;
@@ -64,7 +66,8 @@ void FamilleDePolynomes::choisirA() {
         }
         // The last prime brings the product nearest to the target.
         const double ideal = std::exp2(bitsCible - bits);
-        std::size_t j = static_cast<std::size_t>(std::lower_bound(base_.p.begin(), base_.p.end(), static_cast<std::uint32_t>(std::min(ideal, 4e9))) - base_.p.begin());
+        std::size_t j = static_cast<std::size_t>(
+            std::lower_bound(base_.p.begin(), base_.p.end(), static_cast<std::uint32_t>(std::min(ideal, 4e9))) - base_.p.begin());
         j = std::min(std::max<std::size_t>(j, 3), base_.taille() - 1);
         // Nearest free prime, looking both ways.
         std::size_t trouve = 0;
@@ -95,8 +98,8 @@ void FamilleDePolynomes::nouveauA() {
     for (std::size_t l = 0; l < s_; ++l) {
         const std::uint32_t q = base_.p[indicesA_[l]];
         mpz_divexact_ui(tmp_, A_, q);  // A / q
-        std::uint64_t g = static_cast<std::uint64_t>(base_.racine[indicesA_[l]]) *
-                          inverseModulo(static_cast<std::uint32_t>(mpz_fdiv_ui(tmp_, q)), q) % q;
+        std::uint64_t g =
+            static_cast<std::uint64_t>(base_.racine[indicesA_[l]]) * inverseModulo(static_cast<std::uint32_t>(mpz_fdiv_ui(tmp_, q)), q) % q;
         if (g > q / 2) g = q - g;
         mpz_mul_ui(&Bl_[l], tmp_, g);
         mpz_add(B_, B_, &Bl_[l]);
@@ -120,8 +123,7 @@ void FamilleDePolynomes::racinesDuPremierB() {
         const std::uint64_t b = mpz_fdiv_ui(B_, p), t = base_.racine[i], m = static_cast<std::uint64_t>(M_) % p;
         racine1[i] = static_cast<std::uint32_t>(((t + p - b) % p * ainv + m) % p);
         racine2[i] = static_cast<std::uint32_t>(((2 * p - t - b) % p * ainv + m) % p);
-        for (std::size_t l = 0; l < s_; ++l)
-            bainv2_[l][i] = static_cast<std::uint32_t>(2 * mpz_fdiv_ui(&Bl_[l], p) % p * ainv % p);
+        for (std::size_t l = 0; l < s_; ++l) bainv2_[l][i] = static_cast<std::uint32_t>(2 * mpz_fdiv_ui(&Bl_[l], p) % p * ainv % p);
     }
 }
 

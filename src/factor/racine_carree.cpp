@@ -2,12 +2,10 @@
 #include "factor/racine_carree.h"
 
 #include <map>
-#include <cstdio>
 
 namespace harmo {
 
-bool facteurParRacineCarree(const NTL::ZZ& n, const BaseDeFacteurs& base, const std::vector<const Relation*>& relations,
-                            NTL::ZZ& facteur) {
+bool facteurParRacineCarree(const NTL::ZZ& n, const BaseDeFacteurs& base, const std::vector<const Relation*>& relations, NTL::ZZ& facteur) {
     std::vector<long> exposant(base.taille(), 0);
     std::map<std::uint64_t, long> grands;
     NTL::ZZ X(1), Y(1);
@@ -17,7 +15,7 @@ bool facteurParRacineCarree(const NTL::ZZ& n, const BaseDeFacteurs& base, const 
         if (r->grand != 1) ++grands[r->grand];
     }
     for (std::size_t i = 1; i < base.taille(); ++i) {
-        if (exposant[i] % 2 != 0) { fprintf(stderr, "impair %zu\n", i); return false; }
+        if (exposant[i] % 2 != 0) return false;
         if (exposant[i] > 0) NTL::MulMod(Y, Y, NTL::PowerMod(NTL::ZZ(base.p[i]) % n, exposant[i] / 2, n), n);
     }
     if (exposant[0] % 2 != 0) return false;
