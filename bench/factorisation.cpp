@@ -5,8 +5,11 @@
 //   factorisation pari|moteur hN     the numerator of H(N) without its primes below 10^6
 //   factorisation pari|moteur sD     p q, two primes of about D/2 digits (NextPrime of fixed values)
 //   factorisation entier HN          the engine on the whole numerator of H(N)
+//   factorisation crible hN|sD       the quadratic sieve alone, on every core: one factor
 // Prints the number's digits and its prime factors.
+#include "commun/coeurs.h"
 #include "commun/decimal.h"
+#include "factor/crible_quadratique.h"
 #include "factor/pari.h"
 #include "factor/pilote.h"
 #include "sums/somme_harmonique.h"
@@ -47,7 +50,12 @@ int main(int argc, char** argv) {
     const NTL::ZZ n = nombreDuCas(argv[2]);
     const SessionPari pari;
     std::map<NTL::ZZ, long> f;
-    if (mode == "pari") {
+    if (mode == "crible") {
+        NTL::ZZ facteur;
+        if (!cribleQuadratique(n, facteur, nombreDeCoeurs())) return 1;
+        f[facteur] = 1;
+        f[n / facteur] = 1;
+    } else if (mode == "pari") {
         for (const FacteurPremier& x : factoriserParPari(n)) f[x.p] = x.e;
     } else {
         CompteRendu r;

@@ -7,6 +7,8 @@
 # ratio of the wall times; each run stopped after LIMITE seconds (300).
 #   bash bench/factorisation.sh            H(163), H(170), H(186), H(193); 60, 70, 80 digits
 #   bash bench/factorisation.sh quick      H(163), H(186); 60 and 70 digits
+#   bash bench/factorisation.sh crible     the quadratic sieve alone (one factor) beside PARI:
+#                                          H(170); 60, 70 and 80 digits
 #   bash bench/factorisation.sh tous       the engine alone on the whole numerator of
 #                                          H(n), n = 2..200 (NMAX): digits, wall, CPU
 set -u
@@ -35,6 +37,8 @@ if [ "$mode" = tous ]; then
 fi
 cas="h163 h170 h186 h193 s60 s70 s80"
 [ "$mode" = quick ] && cas="h163 h186 s60 s70"
+moteur=moteur
+[ "$mode" = crible ] && { cas="h170 s60 s70 s80"; moteur=crible; }
 
 # "wall cpu" of one run, its output in $tmp/$2.out; "> LIMITE" when stopped.
 mesure() {
@@ -46,12 +50,13 @@ mesure() {
 printf '%-6s %-5s %16s %16s %8s  %s\n' cas taille "PARI mur/CPU" "moteur mur/CPU" rapport facteurs
 for c in $cas; do
   p=$(mesure pari "$c")
-  m=$(mesure moteur "$c")
+  m=$(mesure $moteur "$c")
+  [ "$moteur" = moteur ] || cp "$tmp/$moteur.out" "$tmp/moteur.out"
   taille=$(cut -d' ' -f1 "$tmp/moteur.out")
   [ -n "$taille" ] || taille=$(cut -d' ' -f1 "$tmp/pari.out")
   rapport=$(awk -v a="${m%% *}" -v b="${p%% *}" 'BEGIN { if (a == ">" || b == ">") print "-"; else printf "%.2f", a / b }')
   facteurs=$(cut -d: -f2 "$tmp/moteur.out")
-  if [ -s "$tmp/pari.out" ] && [ -s "$tmp/moteur.out" ] && ! cmp -s "$tmp/pari.out" "$tmp/moteur.out"; then
+  if [ "$moteur" = moteur ] && [ -s "$tmp/pari.out" ] && [ -s "$tmp/moteur.out" ] && ! cmp -s "$tmp/pari.out" "$tmp/moteur.out"; then
     facteurs="DIFFERENTS : $facteurs"
   fi
   printf '%-6s %-5s %16s %16s %8s %s\n' "$c" "$taille" "$p" "$m" "$rapport" "$facteurs"
