@@ -80,6 +80,7 @@ class Equipe {
                 std::lock_guard<std::mutex> v(verrou_);
                 for (Relation& r : locales) recues_.push_back(std::move(r));
                 locales.clear();
+                reveil_.notify_one();
             }
         } catch (...) {  // memory: the whole sieve gives up
             std::lock_guard<std::mutex> v(verrou_);

@@ -30,7 +30,8 @@ FamilleDePolynomes::FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::
     : racine1(base.taille(), pasDeRacine), racine2(base.taille(), pasDeRacine), base_(base), M_(M), kn_(base.kn), alea_(graine) {
     mpz_inits(A_, B_, C_, tmp_, nullptr);
     // s primes of about q each: q near 2000, less when the base is small.
-    const double bitsCible = 0.5 * (1 + NTL::NumBits(base.kn)) - std::log2(static_cast<double>(M));
+    bitsCible_ = 0.5 * (1 + NTL::NumBits(base.kn)) - std::log2(static_cast<double>(M));
+    const double bitsCible = bitsCible_;
     const double pmax = base.p.back();
     s_ = std::max<std::size_t>(2, static_cast<std::size_t>(std::lround(bitsCible / 11)));
     while (std::exp2(bitsCible / static_cast<double>(s_)) > pmax / 3) ++s_;
@@ -53,7 +54,7 @@ FamilleDePolynomes::~FamilleDePolynomes() {
 }
 
 void FamilleDePolynomes::choisirA() {
-    const double bitsCible = 0.5 * (1 + NTL::NumBits(base_.kn)) - std::log2(static_cast<double>(M_));
+    const double bitsCible = bitsCible_;
     std::uniform_int_distribution<std::size_t> tirage(premierA_, dernierA_ - 1);
     for (int essai = 0;; ++essai) {
         std::vector<std::uint32_t> pris;

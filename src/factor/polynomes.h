@@ -65,6 +65,7 @@ private:
     std::uint32_t numero_ = 0;  // of B within the family
     std::size_t premierA_ = 0, dernierA_ = 0;  // range of the base the primes of A come from
     std::size_t s_ = 0;
+    double bitsCible_ = 0;  // log2 of sqrt(2 k n) / M, what A aims at
 };
 
 }  // namespace harmo
