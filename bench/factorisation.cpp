@@ -6,6 +6,10 @@
 //   factorisation pari|moteur sD     p q, two primes of about D/2 digits (NextPrime of fixed values)
 //   factorisation entier HN          the engine on the whole numerator of H(N)
 //   factorisation crible hN|sD       the quadratic sieve alone, on every core: one factor
+//   factorisation reglage hN|sD F B L m [e]
+//                                    the same with the parameters given: F primes in the base,
+//                                    B blocks each side, large primes below L pmax, slack m,
+//                                    two large primes with a product below (L pmax)^e
 // Prints the number's digits and its prime factors.
 #include "commun/coeurs.h"
 #include "commun/decimal.h"
@@ -50,9 +54,12 @@ int main(int argc, char** argv) {
     const NTL::ZZ n = nombreDuCas(argv[2]);
     const SessionPari pari;
     std::map<NTL::ZZ, long> f;
-    if (mode == "crible") {
+    if (mode == "crible" || mode == "reglage") {
         NTL::ZZ facteur;
-        if (!cribleQuadratique(n, facteur, nombreDeCoeurs())) return 1;
+        ParametresSiqs p = parametresSiqs(nombreDeChiffres(n));
+        if (mode == "reglage" && argc >= 7)
+            p = {std::atol(argv[3]), std::atol(argv[4]), std::atol(argv[5]), std::atof(argv[6]), argc >= 8 ? std::atof(argv[7]) : 0.0};
+        if (!cribleQuadratique(n, facteur, nombreDeCoeurs(), p)) return 1;
         f[facteur] = 1;
         f[n / facteur] = 1;
     } else if (mode == "pari") {

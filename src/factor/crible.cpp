@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "commun/pont_gmp.h"
+
+#include <flint/ulong_extras.h>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -33,18 +35,35 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     while (premierCrible_ < base.taille() && base.p[premierCrible_] < plusPetitCrible) ++premierCrible_;
     premierGrand_ = premierCrible_;
     while (premierGrand_ < base.taille() && base.p[premierGrand_] < debutDesSeaux) ++premierGrand_;
+    const std::uint32_t fin = static_cast<std::uint32_t>(2 * poly_.M());
     for (std::size_t i = premierGrand_; i < base.taille(); ++i) {
-        if (tranches_.empty() || tranches_.back().logp != base.logp[i]) tranches_.push_back({i, i, base.logp[i]});
-        tranches_.back().fin = i + 1;
+        if (tranches_.empty() || tranches_.back().logp != base.logp[i]) {
+            tranches_.push_back({i, i, base.logp[i], groupesGrands_.size(), groupesGrands_.size()});
+        }
+        Tranche& t = tranches_.back();
+        const std::uint32_t h = fin / base.p[i];
+        if (t.finGroupes == t.premierGroupe || groupesGrands_.back().h != h) {
+            groupesGrands_.push_back({i, i, h});
+            t.finGroupes = groupesGrands_.size();
+        }
+        groupesGrands_.back().fin = i + 1;
+        t.fin = i + 1;
     }
-    debutsDeTranche_.resize(tranches_.size() * static_cast<std::size_t>(blocsEnTout_));
+    for (std::size_t i = premierCrible_; i < premierGrand_; ++i) {
+        const std::uint32_t h = tailleDeBloc / base.p[i];
+        if (groupesMoyens_.empty() || groupesMoyens_.back().h != h) groupesMoyens_.push_back({i, i, h});
+        groupesMoyens_.back().fin = i + 1;
+    }
     inverses_.resize(premierGrand_);
     for (std::size_t i = 2; i < premierGrand_; ++i) inverses_[i] = ((1ull << 40) + base.p[i] - 1) / base.p[i];
     // A prime p above the block size hits a block at most once per root.
     capacite_ = 16;
     for (std::size_t i = premierGrand_; i < base.taille(); ++i) capacite_ += 2 * (tailleDeBloc / base.p[i] + 1);
-    seaux_.resize(capacite_ * static_cast<std::size_t>(blocsEnTout_));
-    remplis_.resize(static_cast<std::size_t>(blocsEnTout_));
+    // One more bucket, never counted: where a root past the interval is
+    // written, so that the fill needs no branch.
+    seaux_.resize(capacite_ * static_cast<std::size_t>(blocsEnTout_ + 1));
+    remplis_.resize(static_cast<std::size_t>(blocsEnTout_ + 1));
+    debutsDeTranche_.resize(tranches_.size() * remplis_.size());
     // What the primes left out bring on average (two roots, each 1/p of
     // the places, p^2 too) comes off the threshold.
     double absents = 0;
@@ -66,25 +85,34 @@ long CribleSiqs::famille(std::vector<Relation>& sortie, const std::atomic<bool>&
 void CribleSiqs::remplirLesSeaux() {
     std::fill(remplis_.begin(), remplis_.end(), 0);
     const std::uint32_t fin = static_cast<std::uint32_t>(2 * poly_.M());
+    const std::uint32_t horsDuCrible = static_cast<std::uint32_t>(blocsEnTout_);
     const std::uint32_t* r1 = poly_.racine1.data();
     const std::uint32_t* r2 = poly_.racine2.data();
     const std::uint32_t* p = base_.p.data();
     std::uint32_t* seaux = seaux_.data();
     std::uint32_t* remplis = remplis_.data();
     const std::size_t cap = capacite_;
+    // A root j of a prime of the group hits the interval h or h + 1 times:
+    // h stores, then one more written anyway, counted only when inside.
+    auto placer = [&](std::uint32_t j, std::uint32_t pi, std::uint32_t h, std::uint32_t marque) {
+        for (std::uint32_t k = 0; k < h; ++k, j += pi) {
+            const std::uint32_t b = j >> 15;
+            seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
+        }
+        const bool dedans = j < fin;
+        const std::uint32_t b = dedans ? j >> 15 : horsDuCrible;
+        seaux[b * cap + remplis[b]] = marque | (j & (tailleDeBloc - 1));
+        remplis[b] += dedans;
+    };
     for (std::size_t t = 0; t < tranches_.size(); ++t) {
         std::copy(remplis_.begin(), remplis_.end(), debutsDeTranche_.begin() + static_cast<long>(t * remplis_.size()));
-        for (std::size_t i = tranches_[t].debut; i < tranches_[t].fin; ++i) {
-            if (r1[i] == pasDeRacine) continue;  // a prime of A
-            const std::uint32_t pi = p[i], marque = static_cast<std::uint32_t>(i) << 15;
-            for (std::uint32_t j = r1[i]; j < fin; j += pi) {
-                const std::uint32_t b = j >> 15;
-                seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
-            }
-            if (r2[i] == r1[i]) continue;
-            for (std::uint32_t j = r2[i]; j < fin; j += pi) {
-                const std::uint32_t b = j >> 15;
-                seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
+        for (std::size_t g = tranches_[t].premierGroupe; g < tranches_[t].finGroupes; ++g) {
+            const std::uint32_t h = groupesGrands_[g].h;
+            for (std::size_t i = groupesGrands_[g].debut; i < groupesGrands_[g].fin; ++i) {
+                if (r1[i] == pasDeRacine) continue;  // a prime of A
+                const std::uint32_t marque = static_cast<std::uint32_t>(i) << 15;
+                placer(r1[i], p[i], h, marque);
+                if (r2[i] != r1[i]) placer(r2[i], p[i], h, marque);
             }
         }
     }
@@ -95,38 +123,39 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
     const std::uint32_t* p = base_.p.data();
     const std::uint8_t* lp = base_.logp.data();
     for (std::size_t i = premierCrible_; i < premierGrand_; ++i) {
-        std::uint32_t a = poly_.racine1[i], b = poly_.racine2[i];
-        if (a > b) std::swap(a, b);
-        pos1_[i] = a;
-        pos2_[i] = b;
+        pos1_[i] = poly_.racine1[i];
+        pos2_[i] = poly_.racine2[i];
     }
     std::uint8_t* s = crible_.data();
     std::vector<std::uint32_t> touches, candidats, grandsTouches;
     for (long bloc = 0; bloc < blocsEnTout_; ++bloc) {
         std::memset(s, init_, tailleDeBloc);
-        for (std::size_t i = premierCrible_; i < premierGrand_; ++i) {
-            std::uint32_t a = pos1_[i], b = pos2_[i];
-            if (a == pasDeRacine) continue;
-            const std::uint32_t pi = p[i];
-            const std::uint8_t l = lp[i];
-            if (a == b) {  // p divides k: one root
-                for (; a < tailleDeBloc; a += pi) s[a] += l;
-                pos1_[i] = pos2_[i] = a - tailleDeBloc;
-                continue;
+        // Each root of a prime of the group hits the block h or h + 1 times:
+        // h additions, then one more, into the spare byte past the block
+        // when outside it.
+        constexpr std::uint32_t T = tailleDeBloc;
+        for (const Groupe& g : groupesMoyens_) {
+            const std::uint32_t h = g.h;
+            for (std::size_t i = g.debut; i < g.fin; ++i) {
+                std::uint32_t a = pos1_[i], b = pos2_[i];
+                if (a == pasDeRacine) continue;
+                const std::uint32_t pi = p[i];
+                const std::uint8_t l = lp[i];
+                if (a == b) {  // p divides k: one root
+                    for (; a < T; a += pi) s[a] += l;
+                    pos1_[i] = pos2_[i] = a - T;
+                    continue;
+                }
+                for (std::uint32_t k = 0; k < h; ++k, a += pi, b += pi) {
+                    s[a] += l;
+                    s[b] += l;
+                }
+                const bool da = a < T, db = b < T;
+                s[da ? a : T] += l;
+                s[db ? b : T] += l;
+                pos1_[i] = a + (da ? pi : 0) - T;
+                pos2_[i] = b + (db ? pi : 0) - T;
             }
-            while (b < tailleDeBloc) {
-                s[a] += l;
-                s[b] += l;
-                a += pi;
-                b += pi;
-            }
-            if (a < tailleDeBloc) {
-                s[a] += l;
-                a += pi;
-                std::swap(a, b);  // the smaller one first again
-            }
-            pos1_[i] = a - tailleDeBloc;
-            pos2_[i] = b - tailleDeBloc;
         }
         const std::uint32_t* seau = seaux_.data() + static_cast<std::size_t>(bloc) * capacite_;
         const std::uint32_t n = remplis_[static_cast<std::size_t>(bloc)];
@@ -216,8 +245,20 @@ void CribleSiqs::candidat(long j, const std::vector<std::uint32_t>& touches, std
     if (mpz_cmp_ui(g, 1) != 0) {
         if (mpz_sizeinbase(g, 2) > 64) return;
         const std::uint64_t reste = mpz_get_ui(g);
-        if (reste >= par_.borneGrandPremier) return;
-        r.grand = reste;
+        if (reste < par_.borneGrandPremier) {
+            r.grand = reste;  // below pmax^2 with no prime of the base: a prime
+        } else if (reste < par_.borneDouble && reste / base_.p.back() > base_.p.back()) {
+            if (n_is_probabprime(reste)) return;
+            std::uint64_t a = n_is_square(reste) ? n_sqrt(reste) : n_factor_SQUFOF(reste, 40000);
+            if (a <= 1 || a >= reste || reste % a != 0) return;
+            std::uint64_t b = reste / a;
+            if (a > b) std::swap(a, b);
+            if (b >= par_.borneGrandPremier) return;
+            r.grand = a;
+            r.autreGrand = b;
+        } else {
+            return;
+        }
     }
     // y = A x + B
     mpz_mul_si(y, poly_.A(), x);

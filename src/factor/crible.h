@@ -6,12 +6,18 @@
 // first into per-block buckets (one pass per polynomial); the places whose
 // sum passes the threshold are candidates, divided by the primes that hit
 // them (found again by their roots, or in the bucket). What is left is 1 (a
-// full relation) or a prime below the large prime bound (a partial one).
+// full relation), a prime below the large prime bound (a partial one), or,
+// when allowed, a composite below borneDouble that SQUFOF splits into two
+// such primes. Primes are walked in groups that hit a block (the interval)
+// the same number of times give or take one, so that the last hit is a
+// conditional move and not a mispredicted loop exit.
 //
 // Cost per polynomial: O(M log log pmax) byte additions, O(F) to place the
 // large primes, plus the divisions of the candidates.
 // References: R. D. Silverman, Math. Comp. 48 (1987), 329-339; S. Contini
-// (1997); T. Kleinjung's bucket sieve, as in msieve and YAFU.
+// (1997); T. Kleinjung's bucket sieve, as in msieve and YAFU; A. K. Lenstra,
+// M. S. Manasse, EUROCRYPT '90 (two large primes); D. Shanks' SQUFOF, as in
+// FLINT's n_factor_SQUFOF.
 #pragma once
 
 #include "factor/base_de_facteurs.h"
@@ -25,17 +31,20 @@
 
 namespace harmo {
 
-// y^2 = (-1)^.. prod p_i * grand (mod k n), for the indices i of the base in
-// facteurs (with repetition); grand is 1 for a full relation.
+// y^2 = (-1)^.. prod p_i * grand * autreGrand (mod k n), for the indices i
+// of the base in facteurs (with repetition); grand and autreGrand are the
+// primes above the base left in g(x), 1 when there is none (a full
+// relation has both at 1, a relation with one large prime only grand).
 struct Relation {
     NTL::ZZ y;
     std::vector<std::uint32_t> facteurs;
-    std::uint64_t grand = 1;
+    std::uint64_t grand = 1, autreGrand = 1;
 };
 
 struct ParametresDuCrible {
     long blocs = 1;                   // of 32 KiB on each side of 0: M = blocs * 2^15
-    std::uint64_t borneGrandPremier;  // partial relations: the prime left below this
+    std::uint64_t borneGrandPremier;  // partial relations: the primes left below this
+    std::uint64_t borneDouble = 0;    // and a product of two of them below this (0: one only)
     double seuil = 0;                 // scaled: a place is a candidate when its sum reaches it
 };
 
@@ -70,8 +79,16 @@ private:
     struct Tranche {
         std::size_t debut, fin;
         std::uint8_t logp;
+        std::size_t premierGroupe, finGroupes;  // in groupesGrands_
     };
     std::vector<Tranche> tranches_;
+    // Consecutive primes that hit a block (the interval, for the bucket
+    // primes) at least h times per root, at most h + 1 times.
+    struct Groupe {
+        std::size_t debut, fin;
+        std::uint32_t h;
+    };
+    std::vector<Groupe> groupesMoyens_, groupesGrands_;
     std::vector<std::uint32_t> debutsDeTranche_;
     std::uint8_t init_;
     Mpz g_, t_, y_;

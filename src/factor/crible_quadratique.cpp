@@ -116,7 +116,7 @@ ParametresSiqs parametresSiqs(long chiffres) {
     return ParametresSiqs{std::lround(entre(static_cast<double>(a.p.taille), static_cast<double>(b.p.taille))),
                           std::lround(entre(static_cast<double>(a.p.blocs), static_cast<double>(b.p.blocs))),
                           std::lround(entre(static_cast<double>(a.p.multipleGrandPremier), static_cast<double>(b.p.multipleGrandPremier))),
-                          entre(a.p.marge, b.p.marge)};
+                          entre(a.p.marge, b.p.marge), entre(a.p.exposantDouble, b.p.exposantDouble)};
 }
 
 double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs) {
@@ -130,8 +130,12 @@ double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs) {
 
 bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
                        const std::function<void(const AvancementDuCrible&)>& avancement) {
+    return cribleQuadratique(n, facteur, coeurs, parametresSiqs(nombreDeChiffres(n)), avancement);
+}
+
+bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, const ParametresSiqs& p,
+                       const std::function<void(const AvancementDuCrible&)>& avancement) {
     const Horloge::time_point debut = Horloge::now();
-    const ParametresSiqs p = parametresSiqs(nombreDeChiffres(n));
     const unsigned long k = multiplicateurKnuthSchroeppel(n);
     // The threshold in bits first, to scale the logarithms so that it stays
     // within a byte's high bit.
@@ -143,6 +147,9 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
     par.blocs = p.blocs;
     par.borneGrandPremier = static_cast<std::uint64_t>(base.p.back()) * static_cast<std::uint64_t>(p.multipleGrandPremier);
     par.seuil = seuilBits * echelle;
+    if (p.exposantDouble > 0)
+        par.borneDouble = static_cast<std::uint64_t>(
+            std::min(0x1p62, std::pow(static_cast<double>(par.borneGrandPremier), p.exposantDouble)));
 
     Releve releve;
     std::size_t voulues = base.taille() + 64;
@@ -176,17 +183,15 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
         matrice.reserve(colonnes.size());
         std::vector<std::uint8_t> impair(base.taille(), 0);
         for (const Releve::Colonne& c : colonnes) {
-            for (const Relation* r : {c.a, c.b})
-                if (r)
-                    for (std::uint32_t i : r->facteurs) impair[i] ^= 1;
+            for (const Relation* r : c)
+                for (std::uint32_t i : r->facteurs) impair[i] ^= 1;
             ColonneGF2 col;
-            for (const Relation* r : {c.a, c.b})
-                if (r)
-                    for (std::uint32_t i : r->facteurs)
-                        if (impair[i]) {
-                            col.push_back(i);
-                            impair[i] = 0;
-                        }
+            for (const Relation* r : c)
+                for (std::uint32_t i : r->facteurs)
+                    if (impair[i]) {
+                        col.push_back(i);
+                        impair[i] = 0;
+                    }
             std::sort(col.begin(), col.end());
             matrice.push_back(std::move(col));
         }
@@ -194,10 +199,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
         for (const Dependance& d : deps) {
             verifierInterruption();
             std::vector<const Relation*> rel;
-            for (std::size_t c : d) {
-                rel.push_back(colonnes[c].a);
-                if (colonnes[c].b) rel.push_back(colonnes[c].b);
-            }
+            for (std::size_t c : d) rel.insert(rel.end(), colonnes[c].begin(), colonnes[c].end());
             if (facteurParRacineCarree(n, base, rel, facteur)) {
                 return true;
             }

@@ -29,12 +29,14 @@ struct AvancementDuCrible {
 // The parameters for a number of d digits: the size of the factor base,
 // the blocks of 32 KiB on each side of 0, the large prime bound as a
 // multiple of the largest prime of the base, the threshold's slack in units
-// of log2 of that prime.
+// of log2 of that prime, and when not 0, the exponent e such that relations
+// with two large primes L1 L2 < (large prime bound)^e are kept.
 struct ParametresSiqs {
     long taille;
     long blocs;
     long multipleGrandPremier;
     double marge;
+    double exposantDouble = 0;
 };
 ParametresSiqs parametresSiqs(long chiffres);
 
@@ -47,6 +49,9 @@ double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs);
 // interrupt stops every thread before it is thrown on) and avancement
 // (when set) about every quarter of a second.
 bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
+                       const std::function<void(const AvancementDuCrible&)>& avancement = {});
+// The same with the parameters given (the benchmark's sweeps of the table).
+bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, const ParametresSiqs& p,
                        const std::function<void(const AvancementDuCrible&)>& avancement = {});
 
 }  // namespace harmo

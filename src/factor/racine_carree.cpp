@@ -12,7 +12,8 @@ bool facteurParRacineCarree(const NTL::ZZ& n, const BaseDeFacteurs& base, const 
     for (const Relation* r : relations) {
         NTL::MulMod(X, X, NTL::abs(r->y) % n, n);
         for (std::uint32_t i : r->facteurs) ++exposant[i];
-        if (r->grand != 1) ++grands[r->grand];
+        for (std::uint64_t L : {r->grand, r->autreGrand})
+            if (L != 1) ++grands[L];
     }
     for (std::size_t i = 1; i < base.taille(); ++i) {
         if (exposant[i] % 2 != 0) return false;

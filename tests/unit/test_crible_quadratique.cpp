@@ -19,6 +19,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <set>
 #include <thread>
@@ -36,11 +37,11 @@ ZZ semipremier(long a, long b) {
            NTL::NextPrime(depuisDecimal(e.substr(0, static_cast<std::size_t>(b))));
 }
 
-// y^2 = (-1)^.. prod p_i * grand (mod k n)
+// y^2 = (-1)^.. prod p_i * grand * autreGrand (mod k n)
 bool relationJuste(const Relation& r, const BaseDeFacteurs& b) {
     ZZ v(1);
     for (std::uint32_t i : r.facteurs) v *= i == 0 ? ZZ(-1) : ZZ(b.p[i]);
-    v *= NTL::conv<ZZ>(static_cast<unsigned long>(r.grand));
+    v *= NTL::conv<ZZ>(static_cast<unsigned long>(r.grand)) * NTL::conv<ZZ>(static_cast<unsigned long>(r.autreGrand));
     return (r.y * r.y - v) % b.kn == 0;
 }
 
@@ -110,38 +111,54 @@ TEST(CribleQuadratique, LesRacinesDeChaquePolynomeLAnnulent) {
     }
 }
 
+// Every relation multiplied out mod kn, with one large prime at most, then
+// with two (a lower threshold, and a bound on their product).
 TEST(CribleQuadratique, LesRelationsDuCribleSontJustes) {
     const ZZ n = semipremier(25, 25);
     const ParametresSiqs p = parametresSiqs(50);
     const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), static_cast<std::size_t>(p.taille), 1.0);
-    ParametresDuCrible par;
-    par.blocs = 1;
-    par.borneGrandPremier = 50ull * b.p.back();
-    par.seuil = 50;
-    CribleSiqs crible(b, par, 7);
-    std::vector<Relation> r;
-    const std::atomic<bool> jamais{false};
-    long polynomes = 0;
-    while (r.size() < 200) polynomes += crible.famille(r, jamais);
-    long pleines = 0;
-    for (const Relation& x : r) {
-        ASSERT_TRUE(relationJuste(x, b)) << x.y;
-        if (x.grand == 1) {
-            ++pleines;
-        } else {
+    for (const bool deux : {false, true}) {
+        ParametresDuCrible par;
+        par.blocs = 1;
+        par.borneGrandPremier = 50ull * b.p.back();
+        par.seuil = deux ? 42 : 50;
+        if (deux) par.borneDouble = par.borneGrandPremier * par.borneGrandPremier / 4;
+        CribleSiqs crible(b, par, 7);
+        std::vector<Relation> r;
+        const std::atomic<bool> jamais{false};
+        long polynomes = 0;
+        while (r.size() < 400) polynomes += crible.famille(r, jamais);
+        long pleines = 0, doubles = 0;
+        for (const Relation& x : r) {
+            ASSERT_TRUE(relationJuste(x, b)) << x.y;
+            if (x.grand == 1) {
+                ++pleines;
+                EXPECT_EQ(x.autreGrand, 1u);
+                continue;
+            }
             EXPECT_GT(x.grand, b.p.back());
+            EXPECT_LT(x.grand, par.borneGrandPremier);
+            EXPECT_TRUE(NTL::ProbPrime(NTL::conv<ZZ>(static_cast<unsigned long>(x.grand))));
+            if (x.autreGrand != 1) {
+                ++doubles;
+                EXPECT_LE(x.grand, x.autreGrand);
+                EXPECT_LT(x.autreGrand, par.borneGrandPremier);
+                EXPECT_TRUE(NTL::ProbPrime(NTL::conv<ZZ>(static_cast<unsigned long>(x.autreGrand))));
+            }
         }
+        EXPECT_GT(pleines, 0);
+        EXPECT_GT(polynomes, 1);
+        EXPECT_EQ(doubles > 0, deux);
     }
-    EXPECT_GT(pleines, 0);
-    EXPECT_GT(polynomes, 1);
 }
 
-TEST(CribleQuadratique, LeReleveEcarteLesDoublesEtAppareilleLesPartielles) {
+TEST(CribleQuadratique, LeReleveEcarteLesDoublesEtFermeLesCycles) {
     Releve r;
-    auto rel = [](long y, std::uint64_t grand) {
+    auto rel = [](long y, std::uint64_t grand, std::uint64_t autre = 1) {
         Relation x;
         x.y = y;
         x.grand = grand;
+        x.autreGrand = autre;
         return x;
     };
     r.ajouter(rel(10, 1));
@@ -150,12 +167,70 @@ TEST(CribleQuadratique, LeReleveEcarteLesDoublesEtAppareilleLesPartielles) {
     r.ajouter(rel(12, 1013));
     r.ajouter(rel(13, 1009));
     r.ajouter(rel(14, 1009));
+    r.ajouter(rel(15, 1013, 1019));
+    r.ajouter(rel(16, 1019, 1021));
+    r.ajouter(rel(17, 1009, 1021));  // 1 - 1013 - 1019 - 1021 - 1009 - 1
+    r.ajouter(rel(18, 1031, 1031));  // a square by itself
+    r.ajouter(rel(19, 1033, 1039));  // apart
     EXPECT_EQ(r.pleines(), 1u);
-    EXPECT_EQ(r.partielles(), 4u);
-    ASSERT_EQ(r.nombreDeColonnes(), 3u);  // 10; 11 with 13; 11 with 14
+    EXPECT_EQ(r.partielles(), 9u);
+    ASSERT_EQ(r.nombreDeColonnes(), 5u);  // 10; 11 13; 11 14; 12 15 16 17 11; 18
+    std::vector<std::size_t> longueurs;
     for (const Releve::Colonne& c : r.colonnes()) {
-        if (c.b) {
-            EXPECT_EQ(c.a->grand, c.b->grand);
+        std::map<std::uint64_t, int> fois;
+        for (const Relation* x : c)
+            for (std::uint64_t L : {x->grand, x->autreGrand}) fois[L] ^= 1;
+        fois.erase(1);
+        for (const auto& [L, impair] : fois) EXPECT_EQ(impair, 0) << L;
+        longueurs.push_back(c.size());
+    }
+    std::sort(longueurs.begin(), longueurs.end());
+    EXPECT_EQ(longueurs, (std::vector<std::size_t>{1, 1, 2, 2, 5}));
+}
+
+// Random graphs of partial relations: as many columns as independent
+// cycles (edges - vertices + components, the components counted here by a
+// depth-first search), each with every large prime an even number of times.
+TEST(CribleQuadratique, LesCyclesDuReleveAuHasard) {
+    std::mt19937_64 alea(11);
+    for (int essai = 0; essai < 20; ++essai) {
+        Releve r;
+        const std::uint64_t premiers = 20 + alea() % 200;
+        const int aretes = static_cast<int>(alea() % 300);
+        std::map<std::uint64_t, std::vector<std::uint64_t>> voisins;
+        voisins[1];
+        for (int e = 0; e < aretes; ++e) {
+            Relation x;
+            x.y = 1000 + e;
+            x.grand = 2 + alea() % premiers;
+            x.autreGrand = alea() % 3 == 0 ? 1 : 2 + alea() % premiers;
+            voisins[x.grand].push_back(x.autreGrand);
+            voisins[x.autreGrand].push_back(x.grand);
+            r.ajouter(std::move(x));
+        }
+        std::set<std::uint64_t> vus;
+        long composantes = 0;
+        for (const auto& [s, v] : voisins) {
+            if (!vus.insert(s).second) continue;
+            ++composantes;
+            std::vector<std::uint64_t> pile{s};
+            while (!pile.empty()) {
+                const std::uint64_t t = pile.back();
+                pile.pop_back();
+                for (std::uint64_t u : voisins[t])
+                    if (vus.insert(u).second) pile.push_back(u);
+            }
+        }
+        const long cycles = aretes - static_cast<long>(voisins.size()) + composantes;
+        ASSERT_EQ(r.nombreDeColonnes(), static_cast<std::size_t>(cycles));
+        const auto colonnes = r.colonnes();
+        ASSERT_EQ(colonnes.size(), static_cast<std::size_t>(cycles));
+        for (const Releve::Colonne& c : colonnes) {
+            std::map<std::uint64_t, int> fois;
+            for (const Relation* x : c)
+                for (std::uint64_t L : {x->grand, x->autreGrand}) fois[L] ^= 1;
+            fois.erase(1);
+            for (const auto& [L, impair] : fois) ASSERT_EQ(impair, 0) << L;
         }
     }
 }
