@@ -7,7 +7,9 @@
 #include "commun/pont_gmp.h"
 
 #include <flint/ulong_extras.h>
-#ifdef __SSE2__
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 #include <cstdlib>
@@ -23,6 +25,59 @@ constexpr std::uint32_t plusPetitCrible = 256;
 constexpr std::uint32_t debutDesSeaux = tailleDeBloc;
 
 }  // namespace
+
+bool processeurAvx512() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+#else
+    return false;
+#endif
+}
+
+namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// GCC 12's own intrinsics start from an undefined register.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+__attribute__((target("avx512f,avx512dq,avx512vl"))) std::size_t racinesAtteintesAvx512(
+    std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1, const std::uint32_t* r2,
+    std::size_t& i, std::size_t fin, std::uint32_t* trouves) {
+    std::size_t n = 0;
+    const __m512i j64 = _mm512_set1_epi64(static_cast<long long>(j));
+    const __m256i j32 = _mm256_set1_epi32(static_cast<int>(j));
+    for (; i + 8 <= fin; i += 8) {
+        const __m512i q = _mm512_srli_epi64(_mm512_mullo_epi64(j64, _mm512_loadu_si512(inverses + i)), 40);
+        const __m256i m = _mm256_sub_epi32(
+            j32, _mm256_mullo_epi32(_mm512_cvtepi64_epi32(q), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i))));
+        unsigned k = _mm256_cmpeq_epi32_mask(m, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r1 + i))) |
+                     _mm256_cmpeq_epi32_mask(m, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r2 + i)));
+        for (; k != 0; k &= k - 1) trouves[n++] = static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctz(k)));
+    }
+    return n;
+}
+#pragma GCC diagnostic pop
+#endif
+
+}  // namespace
+
+std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1,
+                             const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
+                             bool vectoriel) {
+    std::size_t n = 0, i = debut;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (vectoriel) n = racinesAtteintesAvx512(j, inverses, p, r1, r2, i, fin, trouves);
+#else
+    (void)vectoriel;
+#endif
+    // Without a branch: the index is written anyway, kept when it divides.
+    for (; i < fin; ++i) {
+        const std::uint32_t m = j - static_cast<std::uint32_t>((j * inverses[i]) >> 40) * p[i];
+        trouves[n] = static_cast<std::uint32_t>(i);
+        n += (m == r1[i]) | (m == r2[i]);
+    }
+    return n;
+}
 
 CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& parametres, std::uint64_t graine)
     : base_(base),
@@ -56,6 +111,8 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     }
     inverses_.resize(premierGrand_);
     for (std::size_t i = 2; i < premierGrand_; ++i) inverses_[i] = ((1ull << 40) + base.p[i] - 1) / base.p[i];
+    trouves_.resize(premierGrand_);
+    avx512_ = processeurAvx512();
     // A prime p above the block size hits a block at most once per root.
     capacite_ = 16;
     for (std::size_t i = premierGrand_; i < base.taille(); ++i) capacite_ += 2 * (tailleDeBloc / base.p[i] + 1);
@@ -228,15 +285,9 @@ void CribleSiqs::candidat(long j, const std::vector<std::uint32_t>& touches, std
             r.facteurs.push_back(i);
         }
     };
-    // j mod p by a multiplication: exact for j < 2^25, p < 2^15.
-    const std::uint32_t* r1 = poly_.racine1.data();
-    const std::uint32_t* r2 = poly_.racine2.data();
-    const std::uint32_t* p = base_.p.data();
-    const std::uint64_t* inv = inverses_.data();
-    for (std::size_t i = 2; i < premierGrand_; ++i) {
-        const std::uint32_t m = uj - static_cast<std::uint32_t>((uj * inv[i]) >> 40) * p[i];
-        if (m == r1[i] || m == r2[i]) diviser(static_cast<std::uint32_t>(i));
-    }
+    const std::size_t t = racinesAtteintes(uj, inverses_.data(), base_.p.data(), poly_.racine1.data(), poly_.racine2.data(), 2,
+                                           premierGrand_, trouves_.data(), avx512_);
+    for (std::size_t k = 0; k < t; ++k) diviser(trouves_[k]);
     for (std::uint32_t i : poly_.indicesDeA()) {
         r.facteurs.push_back(i);  // A g(x) = y^2 - k n
         diviser(i);

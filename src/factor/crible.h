@@ -50,6 +50,16 @@ struct ParametresDuCrible {
 
 constexpr long tailleDeBloc = 1 << 15;
 
+// The indices i in [debut, fin) for which j mod p[i] is r1[i] or r2[i] (the
+// primes that divide g at the sieve position j), found by multiplying j by
+// inverses[i] = ceil(2^40 / p[i]): exact for j < 2^25 and p < 2^15. Written
+// to trouves (room for fin - debut), their number returned. With vectoriel
+// (only when processeurAvx512()), eight primes at a time.
+std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1,
+                             const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
+                             bool vectoriel);
+bool processeurAvx512();
+
 class CribleSiqs {
 public:
     CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& parametres, std::uint64_t graine);
@@ -72,6 +82,8 @@ private:
     std::vector<std::uint8_t> crible_;
     std::vector<std::uint32_t> pos1_, pos2_;
     std::vector<std::uint64_t> inverses_;  // ceil(2^40 / p) for the primes below the block size
+    std::vector<std::uint32_t> trouves_;   // the primes that divide a candidate
+    bool avx512_;
     std::vector<std::uint32_t> seaux_;       // blocsEnTout_ buckets of capacite_ entries: i << 15 | position
     std::vector<std::uint32_t> remplis_;     // entries in each bucket
     std::size_t capacite_ = 0;

@@ -103,6 +103,15 @@ double log2Seuil(const BaseDeFacteurs& base, const ParametresSiqs& p) {
 
 }  // namespace
 
+double estimationDuReste(double t, double part, double tMoitie, double partMoitie) {
+    if (part <= 0) return -1;
+    if (part >= 1) return 0;
+    double exposant = 1;
+    if (tMoitie > 0 && tMoitie < t && partMoitie > 0 && partMoitie < part)
+        exposant = std::clamp(std::log(part / partMoitie) / std::log(t / tMoitie), 1.0, 4.0);
+    return t * (std::pow(1 / part, 1 / exposant) - 1);
+}
+
 ParametresSiqs parametresSiqs(long chiffres) {
     const std::size_t n = sizeof table / sizeof table[0];
     if (chiffres <= table[0].chiffres) return table[0].p;
@@ -122,7 +131,9 @@ ParametresSiqs parametresSiqs(long chiffres) {
 double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs) {
     const ParametresSiqs p = parametresSiqs(nombreDeChiffres(n));
     const double F = static_cast<double>(p.taille);
-    const double relations = 12 * F * 160;  // full and partial ones
+    // Full and partial relations (with two large primes, up to some 20 per
+    // prime of the base), each with its place in the graph of cycles.
+    const double relations = 20 * F * 350;
     const double matrice = F * 2 * 40 * 8;  // columns and their entries, twice over
     const double parFil = 2.0 * static_cast<double>(p.blocs) * 2 * F * 4 + F * 4 * 20 + 4 * tailleDeBloc;
     return relations + matrice + coeurs * parFil + 4e6;
@@ -158,6 +169,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     std::unique_ptr<CribleSiqs> seul;  // when no thread could start
     std::atomic<bool> jamais{false};
     std::vector<Relation> arrivees;
+    std::vector<std::pair<double, double>> historique;  // seconds, share
     for (int essai = 0; essai < 4; ++essai) {
         while (releve.nombreDeColonnes() < voulues) {
             verifierInterruption();
@@ -173,7 +185,11 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
                 AvancementDuCrible a;
                 a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / premiereCible);
                 a.secondes = secondesDepuis(debut);
-                if (a.part >= 0.05) a.restant = a.secondes * (1 - a.part) / a.part;
+                // The point nearest half the time spent, for the exponent.
+                historique.emplace_back(a.secondes, a.part);
+                const auto moitie = std::lower_bound(historique.begin(), historique.end(),
+                                                     std::make_pair(a.secondes / 2, 0.0));
+                if (a.part >= 0.05) a.restant = estimationDuReste(a.secondes, a.part, moitie->first, moitie->second);
                 avancement(a);
             }
         }

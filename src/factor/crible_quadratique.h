@@ -26,6 +26,12 @@ struct AvancementDuCrible {
     double restant = -1;
 };
 
+// The seconds left when the share went from partMoitie at tMoitie to part
+// at t: with two large primes the cycles, hence the share, grow faster than
+// the time spent, as a power of it whose exponent (between 1 and 4) the
+// two points give; with no earlier point (tMoitie <= 0), linearly.
+double estimationDuReste(double t, double part, double tMoitie, double partMoitie);
+
 // The parameters for a number of d digits: the size of the factor base,
 // the blocks of 32 KiB on each side of 0, the large prime bound as a
 // multiple of the largest prime of the base, the threshold's slack in units

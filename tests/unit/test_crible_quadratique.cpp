@@ -19,6 +19,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <random>
 #include <set>
@@ -108,6 +109,32 @@ TEST(CribleQuadratique, LesRacinesDeChaquePolynomeLAnnulent) {
             }
         } while (f.suivant());
         EXPECT_EQ(polynomes, 1L << (f.indicesDeA().size() - 1));
+    }
+}
+
+// The primes that divide a candidate, by reciprocals (eight at a time when
+// the processor allows), against j mod p.
+TEST(CribleQuadratique, LesPremiersAtteintsCommeParLeReste) {
+    const BaseDeFacteurs b = baseDeFacteurs(semipremier(30, 30), 1, 3000, 1.0);
+    std::size_t fin = 2;
+    while (fin < b.taille() && b.p[fin] < (1u << 15)) ++fin;
+    std::vector<std::uint64_t> inv(fin);
+    for (std::size_t i = 2; i < fin; ++i) inv[i] = ((1ull << 40) + b.p[i] - 1) / b.p[i];
+    std::mt19937_64 alea(5);
+    std::vector<std::uint32_t> r1(fin), r2(fin), trouves(fin);
+    for (int essai = 0; essai < 200; ++essai) {
+        const std::uint32_t j = static_cast<std::uint32_t>(alea() % (1u << 21));
+        std::vector<std::uint32_t> attendus;
+        for (std::size_t i = 2; i < fin; ++i) {
+            // Often a root at j, sometimes both roots elsewhere, or no root at all.
+            r1[i] = alea() % 4 == 0 ? j % b.p[i] : static_cast<std::uint32_t>(alea() % b.p[i]);
+            r2[i] = alea() % 9 == 0 ? pasDeRacine : static_cast<std::uint32_t>(alea() % b.p[i]);
+            if (j % b.p[i] == r1[i] || j % b.p[i] == r2[i]) attendus.push_back(static_cast<std::uint32_t>(i));
+        }
+        for (const bool vectoriel : {false, processeurAvx512()}) {
+            const std::size_t n = racinesAtteintes(j, inv.data(), b.p.data(), r1.data(), r2.data(), 2, fin, trouves.data(), vectoriel);
+            ASSERT_EQ(std::vector<std::uint32_t>(trouves.begin(), trouves.begin() + static_cast<long>(n)), attendus) << j;
+        }
     }
 }
 
@@ -298,6 +325,21 @@ TEST(CribleQuadratique, LAvancementVaJusquAuBout) {
     for (std::size_t i = 1; i < vus.size(); ++i) EXPECT_GE(vus[i].part, vus[i - 1].part);
     EXPECT_EQ(vus.back().part, 1.0);
     for (const AvancementDuCrible& a : vus) EXPECT_EQ(a.restant < 0, a.part < 0.05);
+}
+
+// A share growing as (t / T)^a is done at T, whatever a from 1 to 4; with
+// no earlier point, the estimate is linear.
+TEST(CribleQuadratique, LEstimationDuResteSuitLaCroissance) {
+    const double T = 300;
+    for (double a : {1.0, 1.5, 2.0, 3.0, 4.0}) {
+        for (double t : {20.0, 100.0, 250.0}) {
+            auto part = [&](double u) { return std::pow(u / T, a); };
+            EXPECT_NEAR(estimationDuReste(t, part(t), t / 2, part(t / 2)), T - t, 1e-6) << a << " " << t;
+        }
+    }
+    EXPECT_NEAR(estimationDuReste(30, 0.1, 0, 0), 270, 1e-9);
+    EXPECT_NEAR(estimationDuReste(30, 0.1, 15, 0.1), 270, 1e-9);  // no growth seen: linear
+    EXPECT_EQ(estimationDuReste(30, 1.0, 15, 0.5), 0);
 }
 
 TEST(CribleQuadratique, UneInterruptionArreteChaqueFil) {
