@@ -23,16 +23,20 @@ namespace harmo {
 namespace {
 
 // The size of the base and of the interval that sieved fastest on this
-// 2-core machine, swept on balanced semiprimes of 50, 60, 64 and 69 digits
-// (bench/factorisation.cpp's sD numbers); above 70 digits, grown as in
-// published tables, not yet swept.
+// 2-core machine: swept on balanced semiprimes of 50, 60, 64 and 69 digits
+// (bench/factorisation.cpp's sD numbers) with one large prime, where two
+// large primes gain nothing yet; from 74 digits on, with two large primes,
+// on the hard parts of the numerators of H(170) (74 digits) and H(193) (85)
+// and the 79-digit s80 (`bench/factorisation.cpp reglage`); above 85
+// digits, grown as in published tables.
 const struct {
     long chiffres;
     ParametresSiqs p;
 } table[] = {
-    {30, {200, 1, 30, 2.0}},    {40, {500, 1, 30, 2.0}},    {50, {1200, 1, 40, 2.1}},    {60, {4500, 1, 50, 2.2}},
-    {65, {8000, 2, 60, 2.2}},   {70, {12000, 3, 60, 2.2}},  {75, {18000, 3, 80, 2.3}},   {80, {25000, 4, 80, 2.4}},
-    {85, {35000, 5, 100, 2.4}}, {90, {45000, 6, 100, 2.5}}, {100, {70000, 8, 120, 2.6}}, {110, {90000, 10, 120, 2.6}},
+    {30, {200, 1, 30, 2.0}},           {40, {500, 1, 30, 2.0}},           {50, {1200, 1, 40, 2.1}},
+    {60, {4500, 1, 50, 2.2}},          {65, {8000, 2, 60, 2.2}},          {70, {12000, 3, 60, 2.2}},
+    {74, {18000, 3, 76, 2.6, 1.8}},    {80, {32000, 4, 80, 2.7, 1.8}},    {85, {50000, 5, 100, 2.7, 1.8}},
+    {90, {60000, 6, 100, 2.75, 1.85}}, {100, {80000, 8, 120, 2.8, 1.9}},  {110, {100000, 10, 120, 2.8, 1.9}},
 };
 
 using Horloge = std::chrono::steady_clock;
@@ -122,10 +126,17 @@ ParametresSiqs parametresSiqs(long chiffres) {
     const auto& b = table[i];
     const double t = static_cast<double>(chiffres - a.chiffres) / static_cast<double>(b.chiffres - a.chiffres);
     auto entre = [t](double u, double v) { return u + t * (v - u); };
-    return ParametresSiqs{std::lround(entre(static_cast<double>(a.p.taille), static_cast<double>(b.p.taille))),
-                          std::lround(entre(static_cast<double>(a.p.blocs), static_cast<double>(b.p.blocs))),
-                          std::lround(entre(static_cast<double>(a.p.multipleGrandPremier), static_cast<double>(b.p.multipleGrandPremier))),
-                          entre(a.p.marge, b.p.marge), entre(a.p.exposantDouble, b.p.exposantDouble)};
+    ParametresSiqs p{std::lround(entre(static_cast<double>(a.p.taille), static_cast<double>(b.p.taille))),
+                     std::lround(entre(static_cast<double>(a.p.blocs), static_cast<double>(b.p.blocs))),
+                     std::lround(entre(static_cast<double>(a.p.multipleGrandPremier), static_cast<double>(b.p.multipleGrandPremier))),
+                     entre(a.p.marge, b.p.marge), entre(a.p.exposantDouble, b.p.exposantDouble)};
+    // Two large primes from the first row that has them on: the threshold
+    // and the bound of the row below until then.
+    if (a.p.exposantDouble == 0 && b.p.exposantDouble != 0) {
+        p.marge = a.p.marge;
+        p.exposantDouble = 0;
+    }
+    return p;
 }
 
 double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs) {
