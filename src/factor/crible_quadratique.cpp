@@ -122,6 +122,7 @@ ParametresSiqs parametresSiqs(long chiffres) {
     if (chiffres >= table[n - 1].chiffres) return table[n - 1].p;
     std::size_t i = 1;
     while (table[i].chiffres < chiffres) ++i;
+    if (table[i].chiffres == chiffres) return table[i].p;
     const auto& a = table[i - 1];
     const auto& b = table[i];
     const double t = static_cast<double>(chiffres - a.chiffres) / static_cast<double>(b.chiffres - a.chiffres);

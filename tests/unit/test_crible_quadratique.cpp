@@ -327,6 +327,34 @@ TEST(CribleQuadratique, LAvancementVaJusquAuBout) {
     for (const AvancementDuCrible& a : vus) EXPECT_EQ(a.restant < 0, a.part < 0.05);
 }
 
+// The table read between its rows: growing bases, and two large primes
+// only from the first row that asks for them (no threshold half-way).
+// Two large primes forced on small numbers: the factor comes from
+// dependencies whose columns are cycles of partial relations.
+TEST(CribleQuadratique, DesSemipremiersAvecDeuxGrandsPremiers) {
+    for (long chiffres : {40L, 50L}) {
+        const ZZ n = semipremier(chiffres / 2, chiffres / 2);
+        ParametresSiqs p = parametresSiqs(chiffres);
+        p.marge = 2.6;
+        p.exposantDouble = 1.8;
+        ZZ f;
+        ASSERT_TRUE(cribleQuadratique(n, f, 2, p)) << n;
+        EXPECT_TRUE(f > 1 && f < n && n % f == 0) << n << " " << f;
+    }
+}
+
+TEST(CribleQuadratique, LaTableEntreSesLignes) {
+    for (long d = 30; d < 110; ++d) {
+        const ParametresSiqs a = parametresSiqs(d), b = parametresSiqs(d + 1);
+        EXPECT_LE(a.taille, b.taille) << d;
+        EXPECT_TRUE(b.exposantDouble == 0 || b.exposantDouble >= 1.5) << d;
+        EXPECT_TRUE(a.exposantDouble == 0 || b.exposantDouble != 0) << d;
+    }
+    EXPECT_EQ(parametresSiqs(72).exposantDouble, 0);
+    EXPECT_EQ(parametresSiqs(72).marge, parametresSiqs(70).marge);
+    EXPECT_GT(parametresSiqs(74).exposantDouble, 0);
+}
+
 // A share growing as (t / T)^a is done at T, whatever a from 1 to 4; with
 // no earlier point, the estimate is linear.
 TEST(CribleQuadratique, LEstimationDuResteSuitLaCroissance) {
