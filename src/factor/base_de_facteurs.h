@@ -31,13 +31,11 @@ struct BaseDeFacteurs {
     std::size_t taille() const { return p.size(); }
 };
 
-// a^e mod m, for m < 2^32.
-std::uint32_t puissanceModulo(std::uint64_t a, std::uint64_t e, std::uint32_t m);
-
-// The Legendre symbol (a/p), p an odd prime: 1, -1, or 0.
+// The Legendre symbol (a/p), p an odd prime: 1, -1, or 0 (FLINT's n_jacobi).
 int legendre(std::uint32_t a, std::uint32_t p);
 
-// A square root of a mod p (p an odd prime, a a square mod p) by Tonelli-Shanks.
+// A square root of a mod p (p an odd prime, a a square mod p), by FLINT's
+// n_sqrtmod (Tonelli-Shanks).
 std::uint32_t racineCarreeModulo(std::uint32_t a, std::uint32_t p);
 
 // The squarefree multiplier k < 100 that maximises the Knuth-Schroeppel
@@ -46,5 +44,8 @@ unsigned long multiplicateurKnuthSchroeppel(const NTL::ZZ& n);
 
 // The base of `taille` entries for k n; logarithms scaled by echelle.
 BaseDeFacteurs baseDeFacteurs(const NTL::ZZ& n, unsigned long k, std::size_t taille, double echelle);
+
+// The logarithms of the base scaled by echelle again (log2 p * echelle, rounded).
+void mettreALEchelle(BaseDeFacteurs& b, double echelle);
 
 }  // namespace harmo

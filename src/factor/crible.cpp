@@ -12,7 +12,6 @@
 #elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <cstdlib>
 
 namespace harmo {
 
@@ -90,24 +89,14 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     while (premierCrible_ < base.taille() && base.p[premierCrible_] < plusPetitCrible) ++premierCrible_;
     premierGrand_ = premierCrible_;
     while (premierGrand_ < base.taille() && base.p[premierGrand_] < debutDesSeaux) ++premierGrand_;
-    const std::uint32_t fin = static_cast<std::uint32_t>(2 * poly_.M());
-    for (std::size_t i = premierGrand_; i < base.taille(); ++i) {
-        if (tranches_.empty() || tranches_.back().logp != base.logp[i]) {
-            tranches_.push_back({i, i, base.logp[i], groupesGrands_.size(), groupesGrands_.size()});
-        }
-        Tranche& t = tranches_.back();
-        const std::uint32_t h = fin / base.p[i];
-        if (t.finGroupes == t.premierGroupe || groupesGrands_.back().h != h) {
-            groupesGrands_.push_back({i, i, h});
-            t.finGroupes = groupesGrands_.size();
-        }
-        groupesGrands_.back().fin = i + 1;
-        t.fin = i + 1;
-    }
-    for (std::size_t i = premierCrible_; i < premierGrand_; ++i) {
-        const std::uint32_t h = tailleDeBloc / base.p[i];
-        if (groupesMoyens_.empty() || groupesMoyens_.back().h != h) groupesMoyens_.push_back({i, i, h});
-        groupesMoyens_.back().fin = i + 1;
+    grouper(premierCrible_, premierGrand_, tailleDeBloc, groupesMoyens_);
+    const std::uint32_t intervalle = static_cast<std::uint32_t>(2 * poly_.M());
+    for (std::size_t i = premierGrand_, j; i < base.taille(); i = j) {
+        j = i;
+        while (j < base.taille() && base.logp[j] == base.logp[i]) ++j;
+        const std::size_t premierGroupe = groupesGrands_.size();
+        grouper(i, j, intervalle, groupesGrands_);
+        tranches_.push_back({base.logp[i], premierGroupe, groupesGrands_.size()});
     }
     inverses_.resize(premierGrand_);
     for (std::size_t i = 2; i < premierGrand_; ++i) inverses_[i] = ((1ull << 40) + base.p[i] - 1) / base.p[i];
@@ -126,6 +115,15 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     double absents = 0;
     for (std::size_t i = 2; i < premierCrible_; ++i) absents += 2.0 * base.logp[i] / (base.p[i] - 1);
     init_ = static_cast<std::uint8_t>(128 - std::min(128.0, std::max(0.0, par_.seuil - absents)));
+}
+
+void CribleSiqs::grouper(std::size_t debut, std::size_t fin, std::uint32_t etendue, std::vector<Groupe>& groupes) const {
+    const std::size_t premier = groupes.size();
+    for (std::size_t i = debut; i < fin; ++i) {
+        const std::uint32_t h = etendue / base_.p[i];
+        if (groupes.size() == premier || groupes.back().h != h) groupes.push_back({i, i, h});
+        groupes.back().fin = i + 1;
+    }
 }
 
 long CribleSiqs::famille(std::vector<Relation>& sortie, const std::atomic<bool>& arret) {
@@ -184,7 +182,9 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
         pos2_[i] = poly_.racine2[i];
     }
     std::uint8_t* s = crible_.data();
-    std::vector<std::uint32_t> touches, candidats, grandsTouches;
+    std::vector<std::uint32_t>& candidats = candidats_;
+    std::vector<std::uint32_t>& grandsTouches = grandsTouches_;
+    std::vector<std::uint32_t>& touches = touches_;
     for (long bloc = 0; bloc < blocsEnTout_; ++bloc) {
         std::memset(s, init_, tailleDeBloc);
         // Each root of a prime of the group hits the block h or h + 1 times:

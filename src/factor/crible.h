@@ -72,6 +72,9 @@ public:
 private:
     void polynome(std::vector<Relation>& sortie);
     void remplirLesSeaux();
+    struct Groupe;
+    // The primes of [debut, fin) in groups of the same number of hits on etendue bytes.
+    void grouper(std::size_t debut, std::size_t fin, std::uint32_t etendue, std::vector<Groupe>& groupes) const;
     void candidat(long j, const std::vector<std::uint32_t>& touches, std::vector<Relation>& sortie);
 
     const BaseDeFacteurs& base_;
@@ -87,13 +90,6 @@ private:
     std::vector<std::uint32_t> seaux_;       // blocsEnTout_ buckets of capacite_ entries: i << 15 | position
     std::vector<std::uint32_t> remplis_;     // entries in each bucket
     std::size_t capacite_ = 0;
-    // Ranges of the bucket primes with one logarithm, and where each starts in each bucket.
-    struct Tranche {
-        std::size_t debut, fin;
-        std::uint8_t logp;
-        std::size_t premierGroupe, finGroupes;  // in groupesGrands_
-    };
-    std::vector<Tranche> tranches_;
     // Consecutive primes that hit a block (the interval, for the bucket
     // primes) at least h times per root, at most h + 1 times.
     struct Groupe {
@@ -101,9 +97,19 @@ private:
         std::uint32_t h;
     };
     std::vector<Groupe> groupesMoyens_, groupesGrands_;
+    // Ranges of the bucket primes with one logarithm, as groups, and where
+    // each starts in each bucket.
+    struct Tranche {
+        std::uint8_t logp;
+        std::size_t premierGroupe, finGroupes;  // in groupesGrands_
+    };
+    std::vector<Tranche> tranches_;
     std::vector<std::uint32_t> debutsDeTranche_;
     std::uint8_t init_;
-    Mpz g_, t_, y_;
+    // Kept from one polynomial to the next: the candidates of a block, the
+    // bucket entries on them, those on one candidate.
+    std::vector<std::uint32_t> candidats_, grandsTouches_, touches_;
+    Mpz g_, y_;
 };
 
 }  // namespace harmo

@@ -165,7 +165,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     BaseDeFacteurs base = baseDeFacteurs(n, k, static_cast<std::size_t>(p.taille), 1.0);
     const double seuilBits = log2Seuil(base, p);
     const double echelle = std::min(1.5, 110.0 / seuilBits);
-    base = baseDeFacteurs(n, k, static_cast<std::size_t>(p.taille), echelle);
+    mettreALEchelle(base, echelle);
     ParametresDuCrible par;
     par.blocs = p.blocs;
     par.borneGrandPremier = static_cast<std::uint64_t>(base.p.back()) * static_cast<std::uint64_t>(p.multipleGrandPremier);

@@ -4,25 +4,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include <flint/ulong_extras.h>
+
 namespace harmo {
 
 namespace {
 
 // 1/a mod p, a prime to p.
-std::uint32_t inverseModulo(std::uint32_t a, std::uint32_t p) {
-    std::int64_t r0 = p, r1 = a % p, u0 = 0, u1 = 1;
-    while (r1 != 0) {
-        const std::int64_t q = r0 / r1;
-        std::int64_t t = r0 - q * r1;
-        r0 = r1;
-        r1 = t;
-        t = u0 - q * u1;
-        u0 = u1;
-        u1 = t;
-    }
-    if (u0 < 0) u0 += p;
-    return static_cast<std::uint32_t>(u0);
-}
+std::uint32_t inverseModulo(std::uint32_t a, std::uint32_t p) { return static_cast<std::uint32_t>(n_invmod(a % p, p)); }
 
 }  // namespace
 
@@ -110,9 +99,7 @@ void FamilleDePolynomes::nouveauA() {
 }
 
 void FamilleDePolynomes::racinesDuPremierB() {
-    mpz_mul(C_, B_, B_);
-    mpz_sub(C_, C_, kn_.get());
-    mpz_divexact(C_, C_, A_);
+    calculerC();
     for (std::size_t i = 2; i < base_.taille(); ++i) {
         const std::uint32_t p = base_.p[i];
         const std::uint32_t a = static_cast<std::uint32_t>(mpz_fdiv_ui(A_, p));
@@ -155,10 +142,14 @@ bool FamilleDePolynomes::suivant() {
         }
     }
     for (std::uint32_t i : indicesA_) racine1[i] = racine2[i] = pasDeRacine;
+    calculerC();
+    return true;
+}
+
+void FamilleDePolynomes::calculerC() {
     mpz_mul(C_, B_, B_);
     mpz_sub(C_, C_, kn_.get());
     mpz_divexact(C_, C_, A_);
-    return true;
 }
 
 }  // namespace harmo

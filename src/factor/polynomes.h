@@ -52,6 +52,7 @@ public:
 private:
     void choisirA();
     void racinesDuPremierB();
+    void calculerC();  // C = (B^2 - k n) / A
 
     const BaseDeFacteurs& base_;
     long M_;
