@@ -22,6 +22,9 @@ namespace {
 constexpr std::uint32_t plusPetitCrible = 256;
 // From this size on, primes go through the buckets.
 constexpr std::uint32_t debutDesSeaux = tailleDeBloc;
+// From this size on (a few hits per block), medium primes are sieved
+// sixteen at a time when the processor allows.
+constexpr std::uint32_t debutVectoriel = 1 << 13;
 
 }  // namespace
 
@@ -55,10 +58,103 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) std::size_t racinesAtteinte
     }
     return n;
 }
+__attribute__((target("avx512f"))) std::size_t entreesSurAvx512(std::uint32_t pos, const std::uint32_t* seau, std::size_t& k,
+                                                                 std::size_t n, std::uint32_t* trouves) {
+    std::size_t t = 0;
+    const __m512i masque = _mm512_set1_epi32(tailleDeBloc - 1), place = _mm512_set1_epi32(static_cast<int>(pos));
+    for (; k + 16 <= n; k += 16) {
+        const __m512i e = _mm512_loadu_si512(seau + k);
+        const __mmask16 m = _mm512_cmpeq_epi32_mask(_mm512_and_si512(e, masque), place);
+        if (m == 0) continue;
+        _mm512_mask_compressstoreu_epi32(trouves + t, m, _mm512_srli_epi32(e, 15));
+        t += static_cast<std::size_t>(__builtin_popcount(m));
+    }
+    return t;
+}
+
+// Sixteen primes p[i] of [debut, fin) with the same number h of hits per
+// root in a block (give or take one) and the same logarithm l: their
+// places in the block (the last at the spare byte tailleDeBloc when past
+// it) gathered, then l added at each; pos1 and pos2 moved to the next
+// block. A prime of A (pasDeRacine) only touches the spare byte, a prime
+// with one root (r1 = r2) sieves it once.
+__attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2,
+                                                       const std::uint32_t* p, std::size_t debut, std::size_t fin,
+                                                       std::uint32_t h, std::uint8_t l) {
+    alignas(64) std::uint32_t places[32 * (tailleDeBloc / debutVectoriel + 1)];
+    const __m512i T = _mm512_set1_epi32(tailleDeBloc), zero = _mm512_setzero_si512(), absente = _mm512_set1_epi32(-1);
+    for (std::size_t i = debut; i < fin; i += 16) {
+        __m512i a = _mm512_loadu_si512(pos1 + i), b = _mm512_loadu_si512(pos2 + i);
+        const __m512i pv = _mm512_loadu_si512(p + i);
+        const __mmask16 deA = _mm512_cmpeq_epi32_mask(a, absente);
+        const __mmask16 seule = static_cast<__mmask16>(_mm512_cmpeq_epi32_mask(a, b) & ~deA);
+        const __m512i pa = _mm512_mask_mov_epi32(pv, deA, zero);
+        const __m512i pb = _mm512_mask_mov_epi32(pv, deA | seule, zero);
+        a = _mm512_mask_mov_epi32(a, deA, T);
+        b = _mm512_mask_mov_epi32(b, deA | seule, T);
+        std::uint32_t n = 0;
+        for (std::uint32_t k = 0; k < h; ++k, n += 32) {
+            _mm512_store_si512(places + n, a);
+            _mm512_store_si512(places + n + 16, b);
+            a = _mm512_add_epi32(a, pa);
+            b = _mm512_add_epi32(b, pb);
+        }
+        const __mmask16 da = _mm512_cmplt_epu32_mask(a, T), db = _mm512_cmplt_epu32_mask(b, T);
+        _mm512_store_si512(places + n, _mm512_mask_blend_epi32(da, T, a));
+        _mm512_store_si512(places + n + 16, _mm512_mask_blend_epi32(db, T, b));
+        n += 32;
+        __m512i an = _mm512_sub_epi32(_mm512_add_epi32(a, _mm512_maskz_mov_epi32(da, pa)), T);
+        __m512i bn = _mm512_sub_epi32(_mm512_add_epi32(b, _mm512_maskz_mov_epi32(db, pb)), T);
+        an = _mm512_mask_mov_epi32(an, deA, absente);
+        bn = _mm512_mask_mov_epi32(bn, deA, absente);
+        bn = _mm512_mask_mov_epi32(bn, seule, an);
+        _mm512_storeu_si512(pos1 + i, an);
+        _mm512_storeu_si512(pos2 + i, bn);
+        for (std::uint32_t k = 0; k < n; ++k) s[places[k]] += l;
+    }
+}
 #pragma GCC diagnostic pop
 #endif
 
 }  // namespace
+
+void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, const std::uint32_t* p, std::size_t debut,
+                    std::size_t fin, std::uint32_t h, std::uint8_t l, bool vectoriel) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (vectoriel) {
+        cribleParSeizeAvx512(s, pos1, pos2, p, debut, fin, h, l);
+        return;
+    }
+#else
+    (void)vectoriel;
+#endif
+    (void)h;
+    for (std::size_t i = debut; i < fin; ++i) {
+        if (pos1[i] == pasDeRacine) continue;
+        const bool seule = pos1[i] == pos2[i];
+        for (std::uint32_t* r : {pos1 + i, pos2 + i}) {
+            if (r == pos2 + i && seule) break;
+            std::uint32_t a = *r;
+            for (; a < tailleDeBloc; a += p[i]) s[a] += l;
+            *r = a - tailleDeBloc;
+        }
+        if (seule) pos2[i] = pos1[i];
+    }
+}
+
+std::size_t entreesSur(std::uint32_t pos, const std::uint32_t* seau, std::size_t n, std::uint32_t* trouves, bool vectoriel) {
+    std::size_t t = 0, k = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (vectoriel) t = entreesSurAvx512(pos, seau, k, n, trouves);
+#else
+    (void)vectoriel;
+#endif
+    for (; k < n; ++k) {
+        trouves[t] = seau[k] >> 15;
+        t += (seau[k] & (tailleDeBloc - 1)) == pos;
+    }
+    return t;
+}
 
 std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1,
                              const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
@@ -89,7 +185,23 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     while (premierCrible_ < base.taille() && base.p[premierCrible_] < plusPetitCrible) ++premierCrible_;
     premierGrand_ = premierCrible_;
     while (premierGrand_ < base.taille() && base.p[premierGrand_] < debutDesSeaux) ++premierGrand_;
-    grouper(premierCrible_, premierGrand_, tailleDeBloc, groupesMoyens_);
+    avx512_ = parametres.vectoriel && processeurAvx512();
+    std::size_t premierVectoriel = premierGrand_;
+    if (avx512_) {
+        premierVectoriel = premierCrible_;
+        while (premierVectoriel < premierGrand_ && base.p[premierVectoriel] < debutVectoriel) ++premierVectoriel;
+    }
+    grouper(premierCrible_, premierVectoriel, tailleDeBloc, groupesMoyens_);
+    // Runs of one h and one logarithm, by sixteen; what is left over of
+    // each run with the others.
+    for (std::size_t i = premierVectoriel, j; i < premierGrand_; i = j) {
+        const std::uint32_t h = tailleDeBloc / base.p[i];
+        j = i;
+        while (j < premierGrand_ && tailleDeBloc / base.p[j] == h && base.logp[j] == base.logp[i]) ++j;
+        const std::size_t seize = i + (j - i) / 16 * 16;
+        if (seize > i) paquets_.push_back({i, seize, h, base.logp[i]});
+        grouper(seize, j, tailleDeBloc, groupesMoyens_);
+    }
     const std::uint32_t intervalle = static_cast<std::uint32_t>(2 * poly_.M());
     for (std::size_t i = premierGrand_, j; i < base.taille(); i = j) {
         j = i;
@@ -101,7 +213,6 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     inverses_.resize(premierGrand_);
     for (std::size_t i = 2; i < premierGrand_; ++i) inverses_[i] = ((1ull << 40) + base.p[i] - 1) / base.p[i];
     trouves_.resize(premierGrand_);
-    avx512_ = processeurAvx512();
     // A prime p above the block size hits a block at most once per root.
     capacite_ = 16;
     for (std::size_t i = premierGrand_; i < base.taille(); ++i) capacite_ += 2 * (tailleDeBloc / base.p[i] + 1);
@@ -214,6 +325,7 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
                 pos2_[i] = b + (db ? pi : 0) - T;
             }
         }
+        for (const Paquet& q : paquets_) cribleParSeize(s, pos1_.data(), pos2_.data(), p, q.debut, q.fin, q.h, q.logp, true);
         const std::uint32_t* seau = seaux_.data() + static_cast<std::size_t>(bloc) * capacite_;
         const std::uint32_t n = remplis_[static_cast<std::size_t>(bloc)];
         for (std::size_t t = 0; t < tranches_.size(); ++t) {
@@ -248,7 +360,18 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
         }
 #endif
         if (candidats.empty()) continue;
-        // The large primes that hit them, in one pass over the bucket.
+        // The large primes that hit them: with a few candidates and wide
+        // registers, the bucket compared to each; else those on any
+        // candidate picked in one pass, then sorted out.
+        if (avx512_ && candidats.size() <= 8) {
+            touches.resize(n);
+            for (std::uint32_t pos : candidats) {
+                touches.resize(entreesSur(pos, seau, n, touches.data(), true));
+                candidat(bloc * tailleDeBloc + pos, touches, sortie);
+                touches.resize(n);
+            }
+            continue;
+        }
         grandsTouches.clear();
         for (std::uint32_t k = 0; k < n; ++k)
             if (s[seau[k] & (tailleDeBloc - 1)] & 0x80) grandsTouches.push_back(seau[k]);

@@ -46,6 +46,7 @@ struct ParametresDuCrible {
     std::uint64_t borneGrandPremier;  // partial relations: the primes left below this
     std::uint64_t borneDouble = 0;    // and a product of two of them below this (0: one only)
     double seuil = 0;                 // scaled: a place is a candidate when its sum reaches it
+    bool vectoriel = true;            // wide registers where the processor has them
 };
 
 constexpr long tailleDeBloc = 1 << 15;
@@ -59,6 +60,22 @@ std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, con
                              const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
                              bool vectoriel);
 bool processeurAvx512();
+
+// Sieves a block s (with a spare byte at tailleDeBloc) by the primes p[i],
+// i in [debut, fin), each hitting it h or h + 1 times per root: l added at
+// pos1[i], pos2[i] and every p[i] further on inside the block, the
+// positions then moved to the next block. pasDeRacine (a prime of A) is
+// skipped, equal roots sieved once. With vectoriel (only when
+// processeurAvx512()), sixteen primes at a time, fin - debut a multiple of
+// 16 and h at most tailleDeBloc / 2^13.
+void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, const std::uint32_t* p, std::size_t debut,
+                    std::size_t fin, std::uint32_t h, std::uint8_t l, bool vectoriel);
+
+// The primes (e >> 15) of the bucket entries e of seau[0, n) that fall on
+// the place pos (e & 0x7fff), written to trouves (room for n); their number
+// returned. With vectoriel (only when processeurAvx512()), sixteen entries
+// at a time.
+std::size_t entreesSur(std::uint32_t pos, const std::uint32_t* seau, std::size_t n, std::uint32_t* trouves, bool vectoriel);
 
 class CribleSiqs {
 public:
@@ -97,6 +114,14 @@ private:
         std::uint32_t h;
     };
     std::vector<Groupe> groupesMoyens_, groupesGrands_;
+    // With wide registers, the medium primes from 2^13 on by sixteen: runs
+    // of the same number of hits and the same logarithm.
+    struct Paquet {
+        std::size_t debut, fin;
+        std::uint32_t h;
+        std::uint8_t logp;
+    };
+    std::vector<Paquet> paquets_;
     // Ranges of the bucket primes with one logarithm, as groups, and where
     // each starts in each bucket.
     struct Tranche {

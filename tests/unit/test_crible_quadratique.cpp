@@ -138,6 +138,104 @@ TEST(CribleQuadratique, LesPremiersAtteintsCommeParLeReste) {
     }
 }
 
+// Medium primes sixteen at a time against the plain walk through the block
+// and against the scalar path, over several blocks: primes of A, primes with
+// one root, a root at 0 and at p - 1.
+TEST(CribleQuadratique, LesPremiersMoyensParSeize) {
+    if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
+    std::vector<std::uint32_t> p;
+    for (std::uint32_t q = 8209; p.size() < 64; q += 2)
+        if (NTL::ProbPrime(static_cast<long>(q))) p.push_back(q);  // 8209.. 8831: 3 or 4 hits per root
+    std::mt19937_64 alea(13);
+    std::vector<std::uint32_t> r1(64), r2(64);
+    for (std::size_t i = 0; i < 64; ++i) {
+        r1[i] = static_cast<std::uint32_t>(alea() % p[i]);
+        r2[i] = static_cast<std::uint32_t>(alea() % p[i]);
+    }
+    r1[3] = r2[3] = pasDeRacine;
+    r1[17] = r2[17] = pasDeRacine;
+    r2[5] = r1[5];
+    r1[40] = r2[40] = 0;
+    r1[63] = p[63] - 1;
+    r2[0] = 0;
+    std::vector<std::uint32_t> q1[2] = {r1, r1}, q2[2] = {r2, r2};
+    for (long bloc = 0; bloc < 5; ++bloc) {
+        std::vector<std::uint8_t> s[2], attendu(tailleDeBloc + 64, 0);
+        for (std::size_t i = 0; i < 64; ++i) {
+            if (r1[i] == pasDeRacine) continue;
+            for (long j = 0; j < tailleDeBloc; ++j) {
+                const long x = bloc * tailleDeBloc + j;
+                if (x % p[i] == r1[i] || x % p[i] == r2[i]) attendu[static_cast<std::size_t>(j)] += 7;
+            }
+        }
+        for (const bool vectoriel : {false, true}) {
+            s[vectoriel].assign(tailleDeBloc + 64, 0);
+            cribleParSeize(s[vectoriel].data(), q1[vectoriel].data(), q2[vectoriel].data(), p.data(), 0, 64, 3, 7, vectoriel);
+            s[vectoriel][tailleDeBloc] = 0;  // the spare byte
+            ASSERT_EQ(s[vectoriel], attendu) << bloc << " " << vectoriel;
+        }
+        ASSERT_EQ(q1[0], q1[1]);
+        ASSERT_EQ(q2[0], q2[1]);
+    }
+}
+
+// The bucket entries on one place, sixteen at a time or one by one, against
+// a plain filter, with some places hit several times and some not at all.
+TEST(CribleQuadratique, LesEntreesDUnSeauSurUnePlace) {
+    std::mt19937_64 alea(11);
+    for (const std::size_t n : {0u, 5u, 16u, 37u, 1000u}) {
+        std::vector<std::uint32_t> seau(n), trouves(n);
+        for (std::uint32_t& e : seau) e = static_cast<std::uint32_t>(alea() % 20000) << 15 | static_cast<std::uint32_t>(alea() % 64);
+        for (std::uint32_t pos = 0; pos < 70; ++pos) {
+            std::vector<std::uint32_t> attendues;
+            for (std::uint32_t e : seau)
+                if ((e & (tailleDeBloc - 1)) == pos) attendues.push_back(e >> 15);
+            for (const bool vectoriel : {false, processeurAvx512()}) {
+                const std::size_t t = entreesSur(pos, seau.data(), n, trouves.data(), vectoriel);
+                ASSERT_EQ(std::vector<std::uint32_t>(trouves.begin(), trouves.begin() + static_cast<long>(t)), attendues);
+            }
+        }
+    }
+}
+
+// The same relations, in the same order, whether the medium primes and the
+// buckets go through wide registers or not: on a 60-digit number (primes
+// of the base past 2^15, several blocks) and on one with a factor in the
+// base's range of wide sieving (a prime with one root).
+TEST(CribleQuadratique, LeCribleVectorielDonneLesMemesRelations) {
+    if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
+    const ZZ n60 = semipremier(30, 30);
+    const ZZ avecFacteur = semipremier(25, 25) * 9001;
+    for (const ZZ& n : {n60, avecFacteur}) {
+        const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), 6000, 1.0);
+        ASSERT_GT(b.p.back(), 1u << 15);
+        if (n == avecFacteur) {
+            ASSERT_NE(std::find(b.p.begin(), b.p.end(), 9001u), b.p.end());
+        }
+        std::vector<Relation> r[2];
+        for (const bool vectoriel : {false, true}) {
+            ParametresDuCrible par;
+            par.blocs = 2;
+            par.borneGrandPremier = 40ull * b.p.back();
+            par.seuil = 50;
+            par.vectoriel = vectoriel;
+            CribleSiqs crible(b, par, 3);
+            const std::atomic<bool> jamais{false};
+            while (r[vectoriel].size() < 300) crible.famille(r[vectoriel], jamais);
+        }
+        ASSERT_EQ(r[0].size(), r[1].size());
+        for (std::size_t i = 0; i < r[0].size(); ++i) {
+            ASSERT_EQ(r[0][i].y, r[1][i].y) << i;
+            auto f0 = r[0][i].facteurs, f1 = r[1][i].facteurs;
+            std::sort(f0.begin(), f0.end());
+            std::sort(f1.begin(), f1.end());
+            ASSERT_EQ(f0, f1) << i;
+            ASSERT_EQ(r[0][i].grand, r[1][i].grand) << i;
+            ASSERT_TRUE(relationJuste(r[1][i], b)) << i;
+        }
+    }
+}
+
 // Every relation multiplied out mod kn, with one large prime at most, then
 // with two (a lower threshold, and a bound on their product).
 TEST(CribleQuadratique, LesRelationsDuCribleSontJustes) {
