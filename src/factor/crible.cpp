@@ -79,9 +79,13 @@ __attribute__((target("avx512f"))) std::size_t entreesSurAvx512(std::uint32_t po
 // block. A prime of A (pasDeRacine) only touches the spare byte, a prime
 // with one root (r1 = r2) sieves it once.
 __attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2,
-                                                       const std::uint32_t* p, std::size_t debut, std::size_t fin,
-                                                       std::uint32_t h, std::uint8_t l) {
-    alignas(64) std::uint32_t places[32 * (tailleDeBloc / debutVectoriel + 1)];
+                                                             const std::uint32_t* p, std::size_t debut, std::size_t fin,
+                                                             std::uint32_t h, std::uint8_t l) {
+    // The places of several runs of sixteen, added at once: the additions
+    // then read stores long done.
+    constexpr std::uint32_t place = 1024;
+    alignas(64) std::uint32_t places[place + 32 * (tailleDeBloc / debutVectoriel + 1)];
+    std::uint32_t n = 0;
     const __m512i T = _mm512_set1_epi32(tailleDeBloc), zero = _mm512_setzero_si512(), absente = _mm512_set1_epi32(-1);
     for (std::size_t i = debut; i < fin; i += 16) {
         __m512i a = _mm512_loadu_si512(pos1 + i), b = _mm512_loadu_si512(pos2 + i);
@@ -92,7 +96,6 @@ __attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, st
         const __m512i pb = _mm512_mask_mov_epi32(pv, deA | seule, zero);
         a = _mm512_mask_mov_epi32(a, deA, T);
         b = _mm512_mask_mov_epi32(b, deA | seule, T);
-        std::uint32_t n = 0;
         for (std::uint32_t k = 0; k < h; ++k, n += 32) {
             _mm512_store_si512(places + n, a);
             _mm512_store_si512(places + n + 16, b);
@@ -110,8 +113,56 @@ __attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, st
         bn = _mm512_mask_mov_epi32(bn, seule, an);
         _mm512_storeu_si512(pos1 + i, an);
         _mm512_storeu_si512(pos2 + i, bn);
-        for (std::uint32_t k = 0; k < n; ++k) s[places[k]] += l;
+        if (n >= place) {
+            for (std::uint32_t k = 0; k < n; ++k) s[places[k]] += l;
+            n = 0;
+        }
     }
+    for (std::uint32_t k = 0; k < n; ++k) s[places[k]] += l;
+}
+
+// The bucket entries (i << 15 | j mod 2^15, into bucket j >> 15) of the
+// roots j of the primes p[i], i in [debut, fin), sixteen at a time, each
+// root inside [0, finIntervalle) h or h + 1 times: gathered under a mask
+// (none for a prime of A, one root when r1 = r2, the last hit only when
+// inside), then written where ecrit[bucket] says.
+__attribute__((target("avx512f"))) void placerParSeize(const std::uint32_t* r1, const std::uint32_t* r2, const std::uint32_t* p,
+                                                       std::size_t debut, std::size_t fin, std::uint32_t h,
+                                                       std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit) {
+    constexpr unsigned place = 1024;
+    alignas(64) std::uint32_t entrees[place + 32], numeros[place + 32];
+    unsigned n = 0;
+    auto vider = [&] {
+        for (unsigned u = 0; u < n; ++u) seaux[ecrit[numeros[u]]++] = entrees[u];
+        n = 0;
+    };
+    const __m512i absente = _mm512_set1_epi32(-1), bas = _mm512_set1_epi32(tailleDeBloc - 1),
+                  limite = _mm512_set1_epi32(static_cast<int>(finIntervalle));
+    const __m512i rang = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    for (std::size_t i = debut; i < fin; i += 16) {
+        __m512i a = _mm512_loadu_si512(r1 + i), b = _mm512_loadu_si512(r2 + i);
+        const __m512i pv = _mm512_loadu_si512(p + i);
+        const __mmask16 va = static_cast<__mmask16>(~_mm512_cmpeq_epi32_mask(a, absente));
+        const __mmask16 vb = static_cast<__mmask16>(va & ~_mm512_cmpeq_epi32_mask(a, b));
+        const __m512i marque = _mm512_slli_epi32(_mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(i)), rang), 15);
+        for (std::uint32_t k = 0; k <= h; ++k) {
+            __mmask16 ma = va, mb = vb;
+            if (k == h) {
+                ma &= _mm512_cmplt_epu32_mask(a, limite);
+                mb &= _mm512_cmplt_epu32_mask(b, limite);
+            }
+            _mm512_storeu_si512(entrees + n, _mm512_maskz_compress_epi32(ma, _mm512_or_si512(marque, _mm512_and_si512(a, bas))));
+            _mm512_storeu_si512(numeros + n, _mm512_maskz_compress_epi32(ma, _mm512_srli_epi32(a, 15)));
+            n += static_cast<unsigned>(__builtin_popcount(ma));
+            _mm512_storeu_si512(entrees + n, _mm512_maskz_compress_epi32(mb, _mm512_or_si512(marque, _mm512_and_si512(b, bas))));
+            _mm512_storeu_si512(numeros + n, _mm512_maskz_compress_epi32(mb, _mm512_srli_epi32(b, 15)));
+            n += static_cast<unsigned>(__builtin_popcount(mb));
+            if (n >= place) vider();
+            a = _mm512_add_epi32(a, pv);
+            b = _mm512_add_epi32(b, pv);
+        }
+    }
+    vider();
 }
 #pragma GCC diagnostic pop
 #endif
@@ -220,6 +271,7 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     // written, so that the fill needs no branch.
     seaux_.resize(capacite_ * static_cast<std::size_t>(blocsEnTout_ + 1));
     remplis_.resize(static_cast<std::size_t>(blocsEnTout_ + 1));
+    ecrit_.resize(remplis_.size());
     debutsDeTranche_.resize(tranches_.size() * remplis_.size());
     // What the primes left out bring on average (two roots, each 1/p of
     // the places, p^2 too) comes off the threshold.
@@ -249,32 +301,39 @@ long CribleSiqs::famille(std::vector<Relation>& sortie, const std::atomic<bool>&
 }
 
 void CribleSiqs::remplirLesSeaux() {
-    std::fill(remplis_.begin(), remplis_.end(), 0);
+    const std::size_t seauxEnTout = remplis_.size();  // the spare one included
+    const std::size_t cap = capacite_;
+    std::size_t* ecrit = ecrit_.data();
+    for (std::size_t b = 0; b < seauxEnTout; ++b) ecrit[b] = b * cap;
     const std::uint32_t fin = static_cast<std::uint32_t>(2 * poly_.M());
     const std::uint32_t horsDuCrible = static_cast<std::uint32_t>(blocsEnTout_);
     const std::uint32_t* r1 = poly_.racine1.data();
     const std::uint32_t* r2 = poly_.racine2.data();
     const std::uint32_t* p = base_.p.data();
     std::uint32_t* seaux = seaux_.data();
-    std::uint32_t* remplis = remplis_.data();
-    const std::size_t cap = capacite_;
     // A root j of a prime of the group hits the interval h or h + 1 times:
     // h stores, then one more written anyway, counted only when inside.
     auto placer = [&](std::uint32_t j, std::uint32_t pi, std::uint32_t h, std::uint32_t marque) {
-        for (std::uint32_t k = 0; k < h; ++k, j += pi) {
-            const std::uint32_t b = j >> 15;
-            seaux[b * cap + remplis[b]++] = marque | (j & (tailleDeBloc - 1));
-        }
+        for (std::uint32_t k = 0; k < h; ++k, j += pi) seaux[ecrit[j >> 15]++] = marque | (j & (tailleDeBloc - 1));
         const bool dedans = j < fin;
         const std::uint32_t b = dedans ? j >> 15 : horsDuCrible;
-        seaux[b * cap + remplis[b]] = marque | (j & (tailleDeBloc - 1));
-        remplis[b] += dedans;
+        seaux[ecrit[b]] = marque | (j & (tailleDeBloc - 1));
+        ecrit[b] += dedans;
     };
     for (std::size_t t = 0; t < tranches_.size(); ++t) {
-        std::copy(remplis_.begin(), remplis_.end(), debutsDeTranche_.begin() + static_cast<long>(t * remplis_.size()));
+        for (std::size_t b = 0; b < seauxEnTout; ++b)
+            debutsDeTranche_[t * seauxEnTout + b] = static_cast<std::uint32_t>(ecrit[b] - b * cap);
         for (std::size_t g = tranches_[t].premierGroupe; g < tranches_[t].finGroupes; ++g) {
             const std::uint32_t h = groupesGrands_[g].h;
-            for (std::size_t i = groupesGrands_[g].debut; i < groupesGrands_[g].fin; ++i) {
+            std::size_t i = groupesGrands_[g].debut;
+#if defined(__x86_64__) && defined(__GNUC__)
+            if (avx512_) {
+                const std::size_t seize = i + (groupesGrands_[g].fin - i) / 16 * 16;
+                placerParSeize(r1, r2, p, i, seize, h, fin, seaux, ecrit);
+                i = seize;
+            }
+#endif
+            for (; i < groupesGrands_[g].fin; ++i) {
                 if (r1[i] == pasDeRacine) continue;  // a prime of A
                 const std::uint32_t marque = static_cast<std::uint32_t>(i) << 15;
                 placer(r1[i], p[i], h, marque);
@@ -282,6 +341,7 @@ void CribleSiqs::remplirLesSeaux() {
             }
         }
     }
+    for (std::size_t b = 0; b < seauxEnTout; ++b) remplis_[b] = static_cast<std::uint32_t>(ecrit[b] - b * cap);
 }
 
 void CribleSiqs::polynome(std::vector<Relation>& sortie) {

@@ -106,6 +106,7 @@ private:
     bool avx512_;
     std::vector<std::uint32_t> seaux_;       // blocsEnTout_ buckets of capacite_ entries: i << 15 | position
     std::vector<std::uint32_t> remplis_;     // entries in each bucket
+    std::vector<std::size_t> ecrit_;         // while filling: where the next entry of each bucket goes
     std::size_t capacite_ = 0;
     // Consecutive primes that hit a block (the interval, for the bucket
     // primes) at least h times per root, at most h + 1 times.
