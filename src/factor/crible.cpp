@@ -169,6 +169,36 @@ __attribute__((target("avx512f"))) void placerParSeize(const std::uint32_t* r1, 
 
 }  // namespace
 
+void placerDansLesSeaux(const std::uint32_t* r1, const std::uint32_t* r2, const std::uint32_t* p, std::size_t debut,
+                        std::size_t fin, std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
+                        bool vectoriel) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (vectoriel) {
+        const std::size_t seize = debut + (fin - debut) / 16 * 16;
+        placerParSeize(r1, r2, p, debut, seize, h, finIntervalle, seaux, ecrit);
+        debut = seize;
+    }
+#else
+    (void)vectoriel;
+#endif
+    // A root j hits the interval h or h + 1 times: h stores, then one more
+    // written anyway, into the spare bucket when past the interval.
+    const std::uint32_t horsDuCrible = finIntervalle >> 15;
+    auto placer = [&](std::uint32_t j, std::uint32_t pi, std::uint32_t marque) {
+        for (std::uint32_t k = 0; k < h; ++k, j += pi) seaux[ecrit[j >> 15]++] = marque | (j & (tailleDeBloc - 1));
+        const bool dedans = j < finIntervalle;
+        const std::uint32_t b = dedans ? j >> 15 : horsDuCrible;
+        seaux[ecrit[b]] = marque | (j & (tailleDeBloc - 1));
+        ecrit[b] += dedans;
+    };
+    for (std::size_t i = debut; i < fin; ++i) {
+        if (r1[i] == pasDeRacine) continue;  // a prime of A
+        const std::uint32_t marque = static_cast<std::uint32_t>(i) << 15;
+        placer(r1[i], p[i], marque);
+        if (r2[i] != r1[i]) placer(r2[i], p[i], marque);
+    }
+}
+
 void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, const std::uint32_t* p, std::size_t debut,
                     std::size_t fin, std::uint32_t h, std::uint8_t l, bool vectoriel) {
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -306,40 +336,12 @@ void CribleSiqs::remplirLesSeaux() {
     std::size_t* ecrit = ecrit_.data();
     for (std::size_t b = 0; b < seauxEnTout; ++b) ecrit[b] = b * cap;
     const std::uint32_t fin = static_cast<std::uint32_t>(2 * poly_.M());
-    const std::uint32_t horsDuCrible = static_cast<std::uint32_t>(blocsEnTout_);
-    const std::uint32_t* r1 = poly_.racine1.data();
-    const std::uint32_t* r2 = poly_.racine2.data();
-    const std::uint32_t* p = base_.p.data();
-    std::uint32_t* seaux = seaux_.data();
-    // A root j of a prime of the group hits the interval h or h + 1 times:
-    // h stores, then one more written anyway, counted only when inside.
-    auto placer = [&](std::uint32_t j, std::uint32_t pi, std::uint32_t h, std::uint32_t marque) {
-        for (std::uint32_t k = 0; k < h; ++k, j += pi) seaux[ecrit[j >> 15]++] = marque | (j & (tailleDeBloc - 1));
-        const bool dedans = j < fin;
-        const std::uint32_t b = dedans ? j >> 15 : horsDuCrible;
-        seaux[ecrit[b]] = marque | (j & (tailleDeBloc - 1));
-        ecrit[b] += dedans;
-    };
     for (std::size_t t = 0; t < tranches_.size(); ++t) {
         for (std::size_t b = 0; b < seauxEnTout; ++b)
             debutsDeTranche_[t * seauxEnTout + b] = static_cast<std::uint32_t>(ecrit[b] - b * cap);
-        for (std::size_t g = tranches_[t].premierGroupe; g < tranches_[t].finGroupes; ++g) {
-            const std::uint32_t h = groupesGrands_[g].h;
-            std::size_t i = groupesGrands_[g].debut;
-#if defined(__x86_64__) && defined(__GNUC__)
-            if (avx512_) {
-                const std::size_t seize = i + (groupesGrands_[g].fin - i) / 16 * 16;
-                placerParSeize(r1, r2, p, i, seize, h, fin, seaux, ecrit);
-                i = seize;
-            }
-#endif
-            for (; i < groupesGrands_[g].fin; ++i) {
-                if (r1[i] == pasDeRacine) continue;  // a prime of A
-                const std::uint32_t marque = static_cast<std::uint32_t>(i) << 15;
-                placer(r1[i], p[i], h, marque);
-                if (r2[i] != r1[i]) placer(r2[i], p[i], h, marque);
-            }
-        }
+        for (std::size_t g = tranches_[t].premierGroupe; g < tranches_[t].finGroupes; ++g)
+            placerDansLesSeaux(poly_.racine1.data(), poly_.racine2.data(), base_.p.data(), groupesGrands_[g].debut,
+                               groupesGrands_[g].fin, groupesGrands_[g].h, fin, seaux_.data(), ecrit, avx512_);
     }
     for (std::size_t b = 0; b < seauxEnTout; ++b) remplis_[b] = static_cast<std::uint32_t>(ecrit[b] - b * cap);
 }

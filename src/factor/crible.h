@@ -71,6 +71,17 @@ bool processeurAvx512();
 void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, const std::uint32_t* p, std::size_t debut,
                     std::size_t fin, std::uint32_t h, std::uint8_t l, bool vectoriel);
 
+// The bucket entries i << 15 | (j mod 2^15) of the roots j (r1[i], r2[i]
+// and every p[i] further on) of the primes of [debut, fin) inside
+// [0, finIntervalle), a multiple of the block size, each h or h + 1 times:
+// written at seaux[ecrit[j >> 15]++]. A prime of A (pasDeRacine) has none;
+// equal roots count once. A root past the interval may be written to the
+// spare bucket finIntervalle >> 15, never counted. With vectoriel (only
+// when processeurAvx512()), sixteen primes at a time.
+void placerDansLesSeaux(const std::uint32_t* r1, const std::uint32_t* r2, const std::uint32_t* p, std::size_t debut,
+                        std::size_t fin, std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
+                        bool vectoriel);
+
 // The primes (e >> 15) of the bucket entries e of seau[0, n) that fall on
 // the place pos (e & 0x7fff), written to trouves (room for n); their number
 // returned. With vectoriel (only when processeurAvx512()), sixteen entries

@@ -179,6 +179,51 @@ TEST(CribleQuadratique, LesPremiersMoyensParSeize) {
     }
 }
 
+// Bucket entries sixteen primes at a time against the scalar path and
+// against the roots walked one by one, bucket by bucket as sets: primes of
+// A, primes with one root, roots at 0 and near the end of the interval,
+// primes with 0 to 3 hits.
+TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
+    if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
+    const std::uint32_t blocs = 6, fin = blocs * tailleDeBloc;
+    for (const std::uint32_t debutP : {50021u, 70001u, 250007u}) {
+        std::vector<std::uint32_t> p;
+        for (std::uint32_t q = debutP; p.size() < 70; q += 2)
+            if (NTL::ProbPrime(static_cast<long>(q))) p.push_back(q);
+        const std::uint32_t h = fin / p.back();
+        ASSERT_EQ(h, fin / p.front());
+        std::mt19937_64 alea(debutP);
+        std::vector<std::uint32_t> r1(70), r2(70);
+        for (std::size_t i = 0; i < 70; ++i) {
+            r1[i] = static_cast<std::uint32_t>(alea() % p[i]);
+            r2[i] = static_cast<std::uint32_t>(alea() % p[i]);
+        }
+        r1[2] = r2[2] = pasDeRacine;
+        r2[9] = r1[9];
+        r1[20] = 0;
+        r2[31] = p[31] - 1;
+        const std::size_t cap = 200;
+        std::vector<std::set<std::uint32_t>> attendu(blocs);
+        for (std::size_t i = 0; i < 70; ++i) {
+            if (r1[i] == pasDeRacine) continue;
+            for (std::uint32_t j = r1[i]; j < fin; j += p[i]) attendu[j >> 15].insert(static_cast<std::uint32_t>(i) << 15 | (j & 32767));
+            for (std::uint32_t j = r2[i]; j < fin; j += p[i]) attendu[j >> 15].insert(static_cast<std::uint32_t>(i) << 15 | (j & 32767));
+        }
+        for (const bool vectoriel : {false, true}) {
+            std::vector<std::uint32_t> seaux(cap * (blocs + 1));
+            std::vector<std::size_t> ecrit(blocs + 1);
+            for (std::size_t b = 0; b <= blocs; ++b) ecrit[b] = b * cap;
+            placerDansLesSeaux(r1.data(), r2.data(), p.data(), 0, 70, h, fin, seaux.data(), ecrit.data(), vectoriel);
+            for (std::size_t b = 0; b < blocs; ++b) {
+                const std::vector<std::uint32_t> ecrites(seaux.begin() + static_cast<long>(b * cap), seaux.begin() + static_cast<long>(ecrit[b]));
+                EXPECT_EQ(ecrites.size(), attendu[b].size()) << debutP << " " << b << " " << vectoriel;
+                EXPECT_EQ(std::set<std::uint32_t>(ecrites.begin(), ecrites.end()), attendu[b]) << debutP << " " << b;
+            }
+            EXPECT_EQ(ecrit[blocs], blocs * cap);  // the spare bucket never counted
+        }
+    }
+}
+
 // The bucket entries on one place, sixteen at a time or one by one, against
 // a plain filter, with some places hit several times and some not at all.
 TEST(CribleQuadratique, LesEntreesDUnSeauSurUnePlace) {
@@ -200,17 +245,18 @@ TEST(CribleQuadratique, LesEntreesDUnSeauSurUnePlace) {
 
 // The same relations, in the same order, whether the medium primes and the
 // buckets go through wide registers or not: on a 60-digit number (primes
-// of the base past 2^15, several blocks) and on one with a factor in the
-// base's range of wide sieving (a prime with one root).
+// of the base past 2^15, several blocks) and on one with a factor among the
+// medium primes and one among the bucket primes (primes with one root).
 TEST(CribleQuadratique, LeCribleVectorielDonneLesMemesRelations) {
     if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
     const ZZ n60 = semipremier(30, 30);
-    const ZZ avecFacteur = semipremier(25, 25) * 9001;
+    const ZZ avecFacteur = semipremier(25, 25) * 9001 * 40009;
     for (const ZZ& n : {n60, avecFacteur}) {
         const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), 6000, 1.0);
         ASSERT_GT(b.p.back(), 1u << 15);
         if (n == avecFacteur) {
             ASSERT_NE(std::find(b.p.begin(), b.p.end(), 9001u), b.p.end());
+            ASSERT_NE(std::find(b.p.begin(), b.p.end(), 40009u), b.p.end());
         }
         std::vector<Relation> r[2];
         for (const bool vectoriel : {false, true}) {
