@@ -62,9 +62,29 @@ class Equipe {
 
     bool vide() const { return fils_.empty(); }
     void arreter() {
-        arret_ = true;
+        {
+            std::lock_guard<std::mutex> v(verrou_);
+            arret_ = true;
+            interrompre_ = true;
+        }
+        repos_.notify_all();
         for (std::thread& t : fils_) t.join();
         fils_.clear();
+    }
+    // The threads rest after their polynomial (the linear algebra has the
+    // cores), then take up a new family.
+    void suspendre() {
+        std::lock_guard<std::mutex> v(verrou_);
+        enPause_ = true;
+        interrompre_ = true;
+    }
+    void reprendre() {
+        {
+            std::lock_guard<std::mutex> v(verrou_);
+            enPause_ = false;
+            interrompre_ = arret_.load();
+        }
+        repos_.notify_all();
     }
     // Waits up to the given time for relations, then takes them.
     bool prendre(std::vector<Relation>& r, std::chrono::milliseconds attente) {
@@ -80,7 +100,11 @@ class Equipe {
             CribleSiqs crible(base, par, 0x5151u + 7919u * t);
             std::vector<Relation> locales;
             while (!arret_.load(std::memory_order_relaxed)) {
-                crible.famille(locales, arret_);
+                {
+                    std::unique_lock<std::mutex> v(verrou_);
+                    repos_.wait(v, [this] { return !enPause_ || arret_; });
+                }
+                crible.famille(locales, interrompre_);
                 std::lock_guard<std::mutex> v(verrou_);
                 for (Relation& r : locales) recues_.push_back(std::move(r));
                 locales.clear();
@@ -93,9 +117,10 @@ class Equipe {
     }
 
     std::vector<std::thread> fils_;
-    std::atomic<bool> arret_{false};
+    std::atomic<bool> arret_{false}, interrompre_{false};
+    bool enPause_ = false;
     std::mutex verrou_;
-    std::condition_variable reveil_;
+    std::condition_variable reveil_, repos_;
     std::vector<Relation> recues_;
     bool echec_ = false;
 };
@@ -206,6 +231,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             }
         }
         verifierInterruption();
+        equipe.suspendre();
         const std::vector<Releve::Colonne> colonnes = releve.colonnes();
         std::vector<ColonneGF2> matrice;
         matrice.reserve(colonnes.size());
@@ -233,6 +259,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             }
         }
         voulues += base.taille() / 20 + 64;  // a few more relations, and again
+        equipe.reprendre();
     }
     return false;
 }
