@@ -58,6 +58,8 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) std::size_t racinesAtteinte
     }
     return n;
 }
+
+// entreesSur, sixteen entries at a time.
 __attribute__((target("avx512f"))) std::size_t entreesSurAvx512(std::uint32_t pos, const std::uint32_t* seau, std::size_t& k,
                                                                  std::size_t n, std::uint32_t* trouves) {
     std::size_t t = 0;

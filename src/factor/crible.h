@@ -10,7 +10,10 @@
 // when allowed, a composite below borneDouble that SQUFOF splits into two
 // such primes. Primes are walked in groups that hit a block (the interval)
 // the same number of times give or take one, so that the last hit is a
-// conditional move and not a mispredicted loop exit.
+// conditional move and not a mispredicted loop exit. Where the processor
+// has AVX-512, the medium primes from 2^13 on and the bucket primes go
+// sixteen at a time: their places (entries) gathered in registers under a
+// mask, then added (written) in batches.
 //
 // Cost per polynomial: O(M log log pmax) byte additions, O(F) to place the
 // large primes, plus the divisions of the candidates.

@@ -5,6 +5,9 @@
 #include <cmath>
 
 #include <flint/ulong_extras.h>
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace harmo {
 
@@ -12,6 +15,42 @@ namespace {
 
 // 1/a mod p, a prime to p.
 std::uint32_t inverseModulo(std::uint32_t a, std::uint32_t p) { return static_cast<std::uint32_t>(n_invmod(a % p, p)); }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+const bool avx512 = __builtin_cpu_supports("avx512f");
+
+// GCC 12's own intrinsics start from an undefined register.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+// The roots r1, r2 of [debut, fin) moved by +d (monte) or -d mod p, sixteen
+// at a time: with r, d < p, the sum or difference brought back into [0, p)
+// is the smaller of it and of it -p (+p) as unsigned words.
+__attribute__((target("avx512f"))) std::size_t deplacerParSeize(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d,
+                                                                const std::uint32_t* p, std::size_t debut, std::size_t fin,
+                                                                bool monte) {
+    std::size_t i = debut;
+    for (; i + 16 <= fin; i += 16) {
+        const __m512i pv = _mm512_loadu_si512(p + i), dv = _mm512_loadu_si512(d + i);
+        __m512i a = _mm512_loadu_si512(r1 + i), b = _mm512_loadu_si512(r2 + i);
+        if (monte) {
+            a = _mm512_add_epi32(a, dv);
+            b = _mm512_add_epi32(b, dv);
+            a = _mm512_min_epu32(a, _mm512_sub_epi32(a, pv));
+            b = _mm512_min_epu32(b, _mm512_sub_epi32(b, pv));
+        } else {
+            a = _mm512_sub_epi32(a, dv);
+            b = _mm512_sub_epi32(b, dv);
+            a = _mm512_min_epu32(a, _mm512_add_epi32(a, pv));
+            b = _mm512_min_epu32(b, _mm512_add_epi32(b, pv));
+        }
+        _mm512_storeu_si512(r1 + i, a);
+        _mm512_storeu_si512(r2 + i, b);
+    }
+    return i;
+}
+#pragma GCC diagnostic pop
+#endif
 
 }  // namespace
 
@@ -126,16 +165,20 @@ bool FamilleDePolynomes::suivant() {
     std::uint32_t* r1 = racine1.data();
     std::uint32_t* r2 = racine2.data();
     const std::size_t F = base_.taille();
+    std::size_t debut = 2;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (avx512) debut = deplacerParSeize(r1, r2, d, p, 2, F, moins);
+#endif
     if (moins) {  // B - 2 B_l: the roots move up by 2 B_l / A
         mpz_sub(B_, B_, tmp_);
-        for (std::size_t i = 2; i < F; ++i) {
+        for (std::size_t i = debut; i < F; ++i) {
             std::uint32_t a = r1[i] + d[i], b = r2[i] + d[i];
             r1[i] = a >= p[i] ? a - p[i] : a;
             r2[i] = b >= p[i] ? b - p[i] : b;
         }
     } else {
         mpz_add(B_, B_, tmp_);
-        for (std::size_t i = 2; i < F; ++i) {
+        for (std::size_t i = debut; i < F; ++i) {
             std::uint32_t a = r1[i] - d[i], b = r2[i] - d[i];
             r1[i] = a >= p[i] ? a + p[i] : a;  // wrapped below zero
             r2[i] = b >= p[i] ? b + p[i] : b;
