@@ -8,6 +8,11 @@
 #include "factor/pari.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace harmo {
@@ -89,14 +94,52 @@ private:
         ajouter(c / f);
     }
 
-    // Curves of one level on c, at most courbes of them: true when c is split.
+    // Curves of one level on c, at most courbes of them, on every core: true
+    // when c is split. The curves are taken in the order of their seeds and
+    // none past the first that split c, so the factor is the one that the
+    // curves run one after the other would give.
     bool courbes(const NTL::ZZ& c, const NiveauEcm& niveau, long courbes) {
-        NTL::ZZ f;
-        for (long k = 0; k < courbes; ++k)
-            if (courbeEcm(c, niveau.B1, graine_++, memoire_, f)) {
-                scinder(c, f);
-                return true;
+        const unsigned long premiere = graine_;
+        const unsigned fils = static_cast<unsigned>(std::max(1L, std::min<long>(nombreDeCoeurs(), courbes)));
+        const double memoire = memoire_ / fils;  // stage 2 on every core at once
+        std::atomic<long> suivante{0}, trouvee{courbes};
+        std::mutex verrou;
+        NTL::ZZ facteur;
+        auto travailler = [&] {
+            NTL::ZZ f;
+            for (long k = suivante++; k < trouvee.load(); k = suivante++) {
+                bool scinde = false;
+                try {
+                    scinde = courbeEcm(c, niveau.B1, premiere + static_cast<unsigned long>(k), memoire, f);
+                } catch (const std::bad_alloc&) {
+                    scinde = false;  // that curve is lost, the sieve comes next
+                }
+                if (!scinde) continue;
+                std::lock_guard<std::mutex> v(verrou);
+                if (k < trouvee.load()) {
+                    trouvee = k;
+                    facteur = f;
+                }
             }
+        };
+        {
+            std::vector<std::thread> autres;
+            for (unsigned t = 1; t < fils; ++t) {
+                try {
+                    autres.emplace_back(travailler);
+                } catch (const std::system_error&) {
+                    break;  // fewer threads
+                }
+            }
+            travailler();
+            for (std::thread& t : autres) t.join();
+        }
+        if (trouvee.load() < courbes) {
+            graine_ = premiere + static_cast<unsigned long>(trouvee.load()) + 1;
+            scinder(c, facteur);
+            return true;
+        }
+        graine_ = premiere + static_cast<unsigned long>(courbes);
         return false;
     }
 

@@ -22,6 +22,7 @@ ZZ premierApres(const std::string& decimal) { return NTL::NextPrime(depuisDecima
 
 struct Sortie {
     std::map<ZZ, long> premiers;  // in the order of the values; each must come once
+    std::vector<ZZ> ordre;        // in the order they came
     std::map<ZZ, long> pari;      // PARI's whole factorisation
     std::vector<TravailEnCours::Methode> methodes;
     std::vector<long> chiffres;
@@ -59,6 +60,7 @@ Sortie parEtapes(const ZZ& n) {
         }
         if (s.premiers.count(p)) s.double_ = true;
         s.premiers[p] = e;
+        s.ordre.push_back(p);
     }
     return s;
 }
@@ -87,6 +89,18 @@ TEST(Factorisation, ParEtapesCommePari) {
     for (std::size_t k = 0; k < s.methodes.size(); ++k)
         horsDePortee |= s.methodes[k] == TravailEnCours::Methode::HorsDePortee && s.chiffres[k] > 100;
     EXPECT_TRUE(horsDePortee);
+}
+
+// The curves of a level run on every core, yet the factor that comes out
+// is the one of the first curve, in the order of the seeds, that splits the
+// number: with three primes that ECM can find, the primes come in the same
+// order at every run.
+TEST(Factorisation, LesCourbesSurTousLesCoeursDonnentLeMemeOrdre) {
+    const ZZ n = premierApres("271828182845") * premierApres("3141592653589") * premierApres("1" + std::string(44, '7'));
+    const Sortie premiere = parEtapes(n);
+    EXPECT_EQ(premiere.premiers, premiere.pari);
+    ASSERT_EQ(premiere.ordre.size(), 3u);
+    for (int fois = 0; fois < 3; ++fois) EXPECT_EQ(parEtapes(n).ordre, premiere.ordre);
 }
 
 TEST(Factorisation, UneCourbeTrouveUnPetitFacteur) {
