@@ -27,10 +27,11 @@ constexpr long bornePetitsPremiers = 1 << 20;
 // sieve on a composite of d digits; 0 where no curve is worth it. The
 // curves cost a few per cent of the sieve, and a factor of up to a quarter
 // of the digits, not rare in the numerators of harmonic sums, comes out
-// sooner. Measured on the 74-digit part of H(170)'s numerator: level 15 in
-// 0.3 s, 20 in 1.6 s, 25 in 16 s; the sieve, about 55 s. H(186)'s 81-digit
-// part holds a 26-digit prime that level 25 finds in about 16 s, where the
-// sieve needs minutes.
+// sooner. Measured on the 74-digit part of H(170)'s numerator, one core:
+// level 15 in 0.3 s, 20 in 1.6 s, 25 in 16 s (the curves now run on every
+// core); the sieve, about 25 s on two cores. H(186)'s 81-digit part holds a
+// 26-digit prime that level 25 finds in about 10 s on two cores, where the
+// sieve needs a minute and more.
 int cibleEcm(long d) {
     if (d < 55) return 0;
     if (d < 65) return 15;
