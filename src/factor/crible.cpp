@@ -302,6 +302,7 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     // One more bucket, never counted: where a root past the interval is
     // written, so that the fill needs no branch.
     seaux_.resize(capacite_ * static_cast<std::size_t>(blocsEnTout_ + 1));
+    if (avx512_) surLaPlace_.resize(capacite_);
     remplis_.resize(static_cast<std::size_t>(blocsEnTout_ + 1));
     ecrit_.resize(remplis_.size());
     debutsDeTranche_.resize(tranches_.size() * remplis_.size());
@@ -428,12 +429,9 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
         // registers, the bucket compared to each; else those on any
         // candidate picked in one pass, then sorted out.
         if (avx512_ && candidats.size() <= 8) {
-            touches.resize(n);
-            for (std::uint32_t pos : candidats) {
-                touches.resize(entreesSur(pos, seau, n, touches.data(), true));
-                candidat(bloc * tailleDeBloc + pos, touches, sortie);
-                touches.resize(n);
-            }
+            for (std::uint32_t pos : candidats)
+                candidat(bloc * tailleDeBloc + pos, surLaPlace_.data(), entreesSur(pos, seau, n, surLaPlace_.data(), true),
+                         sortie);
             continue;
         }
         grandsTouches.clear();
@@ -443,12 +441,12 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
             touches.clear();
             for (std::uint32_t e : grandsTouches)
                 if ((e & (tailleDeBloc - 1)) == pos) touches.push_back(e >> 15);
-            candidat(bloc * tailleDeBloc + pos, touches, sortie);
+            candidat(bloc * tailleDeBloc + pos, touches.data(), touches.size(), sortie);
         }
     }
 }
 
-void CribleSiqs::candidat(long j, const std::vector<std::uint32_t>& touches, std::vector<Relation>& sortie) {
+void CribleSiqs::candidat(long j, const std::uint32_t* touches, std::size_t nTouches, std::vector<Relation>& sortie) {
     const long x = j - poly_.M();
     mpz_ptr g = g_, y = y_;
     // g = (A x + 2 B) x + C
@@ -479,7 +477,7 @@ void CribleSiqs::candidat(long j, const std::vector<std::uint32_t>& touches, std
         r.facteurs.push_back(i);  // A g(x) = y^2 - k n
         diviser(i);
     }
-    for (std::uint32_t i : touches) diviser(i);
+    for (std::size_t k = 0; k < nTouches; ++k) diviser(touches[k]);
     if (mpz_cmp_ui(g, 1) != 0) {
         if (mpz_sizeinbase(g, 2) > 64) return;
         const std::uint64_t reste = mpz_get_ui(g);

@@ -106,7 +106,8 @@ private:
     struct Groupe;
     // The primes of [debut, fin) in groups of the same number of hits on etendue bytes.
     void grouper(std::size_t debut, std::size_t fin, std::uint32_t etendue, std::vector<Groupe>& groupes) const;
-    void candidat(long j, const std::vector<std::uint32_t>& touches, std::vector<Relation>& sortie);
+    // The place j, with the bucket primes that hit it.
+    void candidat(long j, const std::uint32_t* touches, std::size_t nTouches, std::vector<Relation>& sortie);
 
     const BaseDeFacteurs& base_;
     ParametresDuCrible par_;
@@ -147,8 +148,9 @@ private:
     std::vector<std::uint32_t> debutsDeTranche_;
     std::uint8_t init_;
     // Kept from one polynomial to the next: the candidates of a block, the
-    // bucket entries on them, those on one candidate.
-    std::vector<std::uint32_t> candidats_, grandsTouches_, touches_;
+    // bucket entries on them, those on one candidate; with wide registers,
+    // room for the bucket primes on one place (a bucket's capacity).
+    std::vector<std::uint32_t> candidats_, grandsTouches_, touches_, surLaPlace_;
     Mpz g_, y_;
 };
 

@@ -103,6 +103,7 @@ class Equipe {
                 {
                     std::unique_lock<std::mutex> v(verrou_);
                     repos_.wait(v, [this] { return !enPause_ || arret_; });
+                    if (arret_) break;  // woken to stop: no new family
                 }
                 crible.famille(locales, interrompre_);
                 std::lock_guard<std::mutex> v(verrou_);
