@@ -123,21 +123,30 @@ __attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, st
     for (std::uint32_t k = 0; k < n; ++k) s[places[k]] += l;
 }
 
+// The entries e of the lanes in m, into buckets j >> 15 (all below nb).
+__attribute__((target("avx512f"), always_inline)) inline void ecrireDansLesSeaux(__m512i j, __mmask16 m, __m512i e, std::uint32_t nb,
+                                                                               std::uint32_t* seaux, std::size_t* ecrit) {
+    const __m512i numero = _mm512_srli_epi32(j, 15);
+    for (std::uint32_t b = 0; b < nb; ++b) {
+        const __mmask16 mb = _mm512_mask_cmpeq_epi32_mask(m, numero, _mm512_set1_epi32(static_cast<int>(b)));
+        _mm512_storeu_si512(seaux + ecrit[b], _mm512_maskz_compress_epi32(mb, e));
+        ecrit[b] += static_cast<unsigned>(__builtin_popcount(mb));
+    }
+}
+
 // The bucket entries (i << 15 | j mod 2^15, into bucket j >> 15) of the
 // roots j of the primes p[i], i in [debut, fin), sixteen at a time, each
 // root inside [0, finIntervalle) h or h + 1 times: gathered under a mask
 // (none for a prime of A, one root when r1 = r2, the last hit only when
-// inside), then written where ecrit[bucket] says.
+// inside), then, bucket by bucket, the entries of that bucket packed and
+// written at once at ecrit[bucket]: a whole register each time, so up to 15
+// words past the bucket's end, which its capacity leaves room for. The
+// write pointers are each moved once per sixteen roots, where a loop entry
+// by entry waits on the pointer it has just moved.
 __attribute__((target("avx512f"))) void placerParSeize(const std::uint32_t* r1, const std::uint32_t* r2, const std::uint32_t* p,
                                                        std::size_t debut, std::size_t fin, std::uint32_t h,
                                                        std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit) {
-    constexpr unsigned place = 1024;
-    alignas(64) std::uint32_t entrees[place + 32], numeros[place + 32];
-    unsigned n = 0;
-    auto vider = [&] {
-        for (unsigned u = 0; u < n; ++u) seaux[ecrit[numeros[u]]++] = entrees[u];
-        n = 0;
-    };
+    const std::uint32_t nb = finIntervalle >> 15;
     const __m512i absente = _mm512_set1_epi32(-1), bas = _mm512_set1_epi32(tailleDeBloc - 1),
                   limite = _mm512_set1_epi32(static_cast<int>(finIntervalle));
     const __m512i rang = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
@@ -153,18 +162,12 @@ __attribute__((target("avx512f"))) void placerParSeize(const std::uint32_t* r1, 
                 ma &= _mm512_cmplt_epu32_mask(a, limite);
                 mb &= _mm512_cmplt_epu32_mask(b, limite);
             }
-            _mm512_storeu_si512(entrees + n, _mm512_maskz_compress_epi32(ma, _mm512_or_si512(marque, _mm512_and_si512(a, bas))));
-            _mm512_storeu_si512(numeros + n, _mm512_maskz_compress_epi32(ma, _mm512_srli_epi32(a, 15)));
-            n += static_cast<unsigned>(__builtin_popcount(ma));
-            _mm512_storeu_si512(entrees + n, _mm512_maskz_compress_epi32(mb, _mm512_or_si512(marque, _mm512_and_si512(b, bas))));
-            _mm512_storeu_si512(numeros + n, _mm512_maskz_compress_epi32(mb, _mm512_srli_epi32(b, 15)));
-            n += static_cast<unsigned>(__builtin_popcount(mb));
-            if (n >= place) vider();
+            ecrireDansLesSeaux(a, ma, _mm512_or_si512(marque, _mm512_and_si512(a, bas)), nb, seaux, ecrit);
+            ecrireDansLesSeaux(b, mb, _mm512_or_si512(marque, _mm512_and_si512(b, bas)), nb, seaux, ecrit);
             a = _mm512_add_epi32(a, pv);
             b = _mm512_add_epi32(b, pv);
         }
     }
-    vider();
 }
 #pragma GCC diagnostic pop
 #endif
@@ -296,7 +299,8 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     inverses_.resize(premierGrand_);
     for (std::size_t i = 2; i < premierGrand_; ++i) inverses_[i] = ((1ull << 40) + base.p[i] - 1) / base.p[i];
     trouves_.resize(premierGrand_);
-    // A prime p above the block size hits a block at most once per root.
+    // A prime p above the block size hits a block at most once per root;
+    // 16 more for the whole registers written past a bucket's end.
     capacite_ = 16;
     for (std::size_t i = premierGrand_; i < base.taille(); ++i) capacite_ += 2 * (tailleDeBloc / base.p[i] + 1);
     // One more bucket, never counted: where a root past the interval is

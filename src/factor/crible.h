@@ -80,7 +80,8 @@ void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, c
 // written at seaux[ecrit[j >> 15]++]. A prime of A (pasDeRacine) has none;
 // equal roots count once. A root past the interval may be written to the
 // spare bucket finIntervalle >> 15, never counted. With vectoriel (only
-// when processeurAvx512()), sixteen primes at a time.
+// when processeurAvx512()), sixteen primes at a time, and up to 15 words
+// written past a bucket's last entry (its room must allow for them).
 void placerDansLesSeaux(const std::uint32_t* r1, const std::uint32_t* r2, const std::uint32_t* p, std::size_t debut,
                         std::size_t fin, std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
                         bool vectoriel);

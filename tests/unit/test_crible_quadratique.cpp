@@ -182,11 +182,13 @@ TEST(CribleQuadratique, LesPremiersMoyensParSeize) {
 // Bucket entries sixteen primes at a time against the scalar path and
 // against the roots walked one by one, bucket by bucket as sets: primes of
 // A, primes with one root, roots at 0 and near the end of the interval,
-// primes with 0 to 3 hits.
+// primes with 0 to 3 hits, buckets with no more room than the sieve gives.
 TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
     if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
     const std::uint32_t blocs = 6, fin = blocs * tailleDeBloc;
-    for (const std::uint32_t debutP : {50021u, 70001u, 250007u}) {
+    // The last: every root in the first block, which is then full to the
+    // last word, with the next one's entries right after it.
+    for (const auto& [debutP, pleinPremier] : {std::pair{50021u, false}, {70001u, false}, {250007u, false}, {50021u, true}}) {
         std::vector<std::uint32_t> p;
         for (std::uint32_t q = debutP; p.size() < 70; q += 2)
             if (NTL::ProbPrime(static_cast<long>(q))) p.push_back(q);
@@ -195,19 +197,28 @@ TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
         std::mt19937_64 alea(debutP);
         std::vector<std::uint32_t> r1(70), r2(70);
         for (std::size_t i = 0; i < 70; ++i) {
-            r1[i] = static_cast<std::uint32_t>(alea() % p[i]);
-            r2[i] = static_cast<std::uint32_t>(alea() % p[i]);
+            const std::uint32_t m = pleinPremier ? tailleDeBloc : p[i];
+            r1[i] = static_cast<std::uint32_t>(alea() % m);
+            r2[i] = static_cast<std::uint32_t>(alea() % m);
         }
-        r1[2] = r2[2] = pasDeRacine;
-        r2[9] = r1[9];
-        r1[20] = 0;
-        r2[31] = p[31] - 1;
-        const std::size_t cap = 200;
+        if (!pleinPremier) {
+            r1[2] = r2[2] = pasDeRacine;
+            r2[9] = r1[9];
+            r1[20] = 0;
+            r2[31] = p[31] - 1;
+        }
+        // As tight as the sieve's own buckets: whole registers written past
+        // a bucket's end must not reach the next one.
+        std::size_t cap = 16;
+        for (const std::uint32_t q : p) cap += 2 * (tailleDeBloc / q + 1);
         std::vector<std::set<std::uint32_t>> attendu(blocs);
         for (std::size_t i = 0; i < 70; ++i) {
             if (r1[i] == pasDeRacine) continue;
             for (std::uint32_t j = r1[i]; j < fin; j += p[i]) attendu[j >> 15].insert(static_cast<std::uint32_t>(i) << 15 | (j & 32767));
             for (std::uint32_t j = r2[i]; j < fin; j += p[i]) attendu[j >> 15].insert(static_cast<std::uint32_t>(i) << 15 | (j & 32767));
+        }
+        if (pleinPremier) {
+            ASSERT_EQ(attendu[0].size() + 16, cap);
         }
         for (const bool vectoriel : {false, true}) {
             std::vector<std::uint32_t> seaux(cap * (blocs + 1));
