@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "factor/crible.h"
+#include "factor/rho.h"
 
 #include <algorithm>
 #include <cstring>
@@ -528,8 +529,8 @@ void CribleSiqs::candidat(long j, const std::uint32_t* touches, std::size_t nTou
         if (reste < par_.borneGrandPremier) {
             r.grand = reste;  // below pmax^2 with no prime of the base: a prime
         } else if (reste < par_.borneDouble && reste / base_.p.back() > base_.p.back()) {
-            if (n_is_probabprime(reste)) return;
-            std::uint64_t a = n_is_square(reste) ? n_sqrt(reste) : n_factor_SQUFOF(reste, 40000);
+            if (premierProbableBase2(reste)) return;
+            std::uint64_t a = n_is_square(reste) ? n_sqrt(reste) : facteurParRho(reste);
             if (a <= 1 || a >= reste || reste % a != 0) return;
             std::uint64_t b = reste / a;
             if (a > b) std::swap(a, b);
