@@ -301,6 +301,38 @@ std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, con
     return n;
 }
 
+std::uint64_t inverseModulo2p64(std::uint64_t p) {
+    std::uint64_t inv = p;  // 1/p mod 2^3, then Newton: 6, 12, 24, 48, 96 bits
+    for (int k = 0; k < 5; ++k) inv *= 2 - p * inv;
+    return inv;
+}
+
+bool diviserSiDivisible(mpz_ptr g, std::uint32_t p, std::uint64_t inverse) {
+    const mp_size_t n = static_cast<mp_size_t>(mpz_size(g));
+    if (n == 0 || n > 4) {  // beyond what the sieve meets: GMP's own
+        if (!mpz_divisible_ui_p(g, p)) return false;
+        mpz_divexact_ui(g, g, p);
+        return true;
+    }
+    // Exact division from the low limb up (Hensel): quotient limb
+    // q = (a - c) / p mod 2^64, carry c = high half of q p plus the borrow;
+    // p divides g exactly when the last carry is 0, and then the q are g / p.
+    const mp_limb_t* a = mpz_limbs_read(g);
+    mp_limb_t q[4];
+    mp_limb_t c = 0;
+    for (mp_size_t k = 0; k < n; ++k) {
+        const mp_limb_t l = a[k] - c;
+        const mp_limb_t emprunt = a[k] < c;
+        q[k] = l * inverse;
+        c = static_cast<mp_limb_t>((static_cast<unsigned __int128>(q[k]) * p) >> 64) + emprunt;
+    }
+    if (c != 0) return false;
+    mp_limb_t* w = mpz_limbs_modify(g, n);
+    for (mp_size_t k = 0; k < n; ++k) w[k] = q[k];
+    mpz_limbs_finish(g, q[n - 1] == 0 ? n - 1 : n);
+    return true;
+}
+
 CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& parametres, std::uint64_t graine)
     : base_(base),
       par_(parametres),
@@ -339,6 +371,8 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     }
     inverses_.resize(premierGrand_);
     for (std::size_t i = 2; i < premierGrand_; ++i) inverses_[i] = ((1ull << 40) + base.p[i] - 1) / base.p[i];
+    inversesModulo_.resize(base.taille());
+    for (std::size_t i = 2; i < base.taille(); ++i) inversesModulo_[i] = inverseModulo2p64(base.p[i]);
     trouves_.resize(premierGrand_);
     // A prime p above the block size hits a block at most once per root;
     // 16 more for the whole registers written past a bucket's end.
@@ -510,10 +544,7 @@ void CribleSiqs::candidat(long j, const std::uint32_t* touches, std::size_t nTou
     mpz_tdiv_q_2exp(g, g, deux);
     const std::uint32_t uj = static_cast<std::uint32_t>(j);
     auto diviser = [&](std::uint32_t i) {
-        while (mpz_divisible_ui_p(g, base_.p[i])) {
-            mpz_divexact_ui(g, g, base_.p[i]);
-            r.facteurs.push_back(i);
-        }
+        while (diviserSiDivisible(g, base_.p[i], inversesModulo_[i])) r.facteurs.push_back(i);
     };
     const std::size_t t = racinesAtteintes(uj, inverses_.data(), base_.p.data(), poly_.racine1.data(), poly_.racine2.data(), 2,
                                            premierGrand_, trouves_.data(), avx512_);

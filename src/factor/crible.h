@@ -64,6 +64,13 @@ std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, con
                              bool vectoriel);
 bool processeurAvx512();
 
+// 1 / p mod 2^64, p odd.
+std::uint64_t inverseModulo2p64(std::uint64_t p);
+// g / p in g when p (odd, below 2^32, inverse = inverseModulo2p64(p))
+// divides g (positive); g untouched and false otherwise. One pass of exact
+// division (Hensel) over the limbs, no remainder computed apart.
+bool diviserSiDivisible(mpz_ptr g, std::uint32_t p, std::uint64_t inverse);
+
 // Sieves a block s (with a spare byte at tailleDeBloc) by the primes p[i],
 // i in [debut, fin), each hitting it h or h + 1 times per root: l added at
 // pos1[i], pos2[i] and every p[i] further on inside the block, the
@@ -118,6 +125,7 @@ private:
     std::vector<std::uint8_t> crible_;
     std::vector<std::uint32_t> pos1_, pos2_;
     std::vector<std::uint64_t> inverses_;  // ceil(2^40 / p) for the primes below the block size
+    std::vector<std::uint64_t> inversesModulo_;  // 1 / p mod 2^64 for the odd primes of the base
     std::vector<std::uint32_t> trouves_;   // the primes that divide a candidate
     bool avx512_;
     std::vector<std::uint32_t> seaux_;       // blocsEnTout_ buckets of capacite_ entries: i << 15 | position

@@ -179,6 +179,46 @@ TEST(CribleQuadratique, LesPremiersMoyensParSeize) {
     }
 }
 
+// Division of a sieve value by a prime of the base, against GMP's: values
+// of 1 to 5 limbs, multiples of p, of p^2 and not, a top limb that the
+// division empties, limbs of 0 that borrow, the largest primes below 2^32.
+TEST(CribleQuadratique, LaDivisionExacteParUnPremier) {
+    std::mt19937_64 alea(17);
+    Mpz g, attendu;
+    for (const std::uint32_t p : {3u, 257u, 65521u, 1000003u, 4294967291u}) {
+        const std::uint64_t inverse = inverseModulo2p64(p);
+        ASSERT_EQ(inverse * p, 1u);
+        for (int k = 0; k < 2000; ++k) {
+            mpz_set_ui(g, 0);
+            const int limbs = 1 + k % 5;
+            for (int l = 0; l < limbs; ++l) {
+                mpz_mul_2exp(g, g, 64);
+                mpz_add_ui(g, g, alea());
+            }
+            if (k % 7 == 0) mpz_set_ui(g, alea() % 1000 + 1);
+            if (k % 3 != 0) mpz_mul_ui(g, g, p);
+            if (k % 5 == 0) mpz_mul_ui(g, g, p);
+            if (k % 11 == 0) mpz_set_ui(g, p);  // 1 left
+            mpz_set(attendu, g);
+            const bool divise = mpz_divisible_ui_p(attendu, p) != 0;
+            if (divise) mpz_divexact_ui(attendu, attendu, p);
+            ASSERT_EQ(diviserSiDivisible(g, p, inverse), divise) << p << " " << k;
+            ASSERT_EQ(mpz_cmp(g, attendu), 0) << p << " " << k;
+        }
+        // Middle limbs of 0, below the carry of the limb before: a borrow.
+        for (const unsigned long bits : {128ul, 192ul}) {
+            for (int plus : {0, 1}) {
+                mpz_ui_pow_ui(g, 2, bits);
+                mpz_add_ui(g, g, (p - mpz_fdiv_ui(g, p)) % p + static_cast<unsigned long>(plus));
+                mpz_set(attendu, g);
+                if (plus == 0) mpz_divexact_ui(attendu, attendu, p);
+                ASSERT_EQ(diviserSiDivisible(g, p, inverse), plus == 0) << p << " " << bits;
+                ASSERT_EQ(mpz_cmp(g, attendu), 0) << p << " " << bits;
+            }
+        }
+    }
+}
+
 // Bucket entries sixteen primes at a time against the scalar path and
 // against the roots walked one by one, bucket by bucket as sets: primes of
 // A, primes with one root, roots at 0 and near the end of the interval,
