@@ -28,15 +28,20 @@ namespace {
 // large primes gain nothing yet; from 74 digits on, with two large primes,
 // on the hard parts of the numerators of H(170) (74 digits) and H(193) (85)
 // and the 79-digit s80 (`bench/factorisation.cpp reglage`); above 85
-// digits, grown as in published tables.
+// digits, grown as in published tables. At 85 and 89 digits, 3 blocks:
+// with at most 8 buckets they are filled bucket by bucket. H(199)'s
+// 89-digit part took 388 s (6 blocks, 12 buckets: 506 s, measured before
+// the faster splitting of cofactors, worth a few per cent); single-thread
+// rates of relations there, 3 blocks against 6: 1.5 times. H(193)'s
+// 85-digit part: 181 s with 3 blocks, 189 s with 5.
 const struct {
     long chiffres;
     ParametresSiqs p;
 } table[] = {
     {30, {200, 1, 30, 2.0}},           {40, {500, 1, 30, 2.0}},           {50, {1200, 1, 40, 2.1}},
     {60, {4500, 1, 50, 2.2}},          {65, {8000, 2, 60, 2.2}},          {70, {12000, 3, 60, 2.2}},
-    {74, {18000, 3, 76, 2.6, 1.8}},    {80, {32000, 4, 80, 2.7, 1.8}},    {85, {50000, 5, 100, 2.7, 1.8}},
-    {90, {60000, 6, 100, 2.75, 1.85}}, {100, {80000, 8, 120, 2.8, 1.9}},  {110, {100000, 10, 120, 2.8, 1.9}},
+    {74, {18000, 3, 76, 2.6, 1.8}},    {80, {32000, 4, 80, 2.7, 1.8}},    {85, {50000, 3, 100, 2.7, 1.8}},
+    {90, {60000, 3, 100, 2.75, 1.85}}, {100, {80000, 8, 120, 2.8, 1.9}},  {110, {100000, 10, 120, 2.8, 1.9}},
 };
 
 using Horloge = std::chrono::steady_clock;
