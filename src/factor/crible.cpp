@@ -161,9 +161,10 @@ __attribute__((target("avx512f"), always_inline)) inline void ecrireDansLesSeaux
 // for the primes from 2^15 to the end of a base (6 to 16 buckets): with 6
 // buckets (74 digits) 2.2 against 3.5-3.8 entry by entry, with 8 about 3.0
 // against 3.6; from 10 on no better, so entry by entry.
-__attribute__((target("avx512f"))) void placerParSeize(const std::uint32_t* r1, const std::uint32_t* r2, const std::uint32_t* p,
+__attribute__((target("avx512f"))) void placerParSeize(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p,
                                                        std::size_t debut, std::size_t fin, std::uint32_t h,
-                                                       std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit) {
+                                                       std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
+                                                       const std::uint32_t* d, bool monte) {
     if (debut >= fin) return;
     const std::uint32_t nb = finIntervalle >> 15;
     // Entries brought by 32 roots in a step before the last, and in the last.
@@ -184,6 +185,24 @@ __attribute__((target("avx512f"))) void placerParSeize(const std::uint32_t* r1, 
         const __m512i pv = _mm512_loadu_si512(p + i);
         const __mmask16 va = static_cast<__mmask16>(~_mm512_cmpeq_epi32_mask(a, absente));
         const __mmask16 vb = static_cast<__mmask16>(va & ~_mm512_cmpeq_epi32_mask(a, b));
+        if (d) {  // the pending move, as in deplacer: the smaller of the sum and of it less p
+            const __m512i dv = _mm512_loadu_si512(d + i);
+            if (monte) {
+                a = _mm512_add_epi32(a, dv);
+                b = _mm512_add_epi32(b, dv);
+                a = _mm512_mask_min_epu32(a, va, a, _mm512_sub_epi32(a, pv));
+                b = _mm512_mask_min_epu32(b, va, b, _mm512_sub_epi32(b, pv));
+            } else {
+                a = _mm512_sub_epi32(a, dv);
+                b = _mm512_sub_epi32(b, dv);
+                a = _mm512_mask_min_epu32(a, va, a, _mm512_add_epi32(a, pv));
+                b = _mm512_mask_min_epu32(b, va, b, _mm512_add_epi32(b, pv));
+            }
+            a = _mm512_mask_mov_epi32(absente, va, a);
+            b = _mm512_mask_mov_epi32(absente, va, b);
+            _mm512_storeu_si512(r1 + i, a);
+            _mm512_storeu_si512(r2 + i, b);
+        }
         const __m512i marque = _mm512_slli_epi32(_mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(i)), rang), 15);
         for (std::uint32_t k = 0; k <= h; ++k) {
             __mmask16 ma = va, mb = vb;
@@ -215,18 +234,24 @@ __attribute__((target("avx512f"))) void placerParSeize(const std::uint32_t* r1, 
 
 }  // namespace
 
-void placerDansLesSeaux(const std::uint32_t* r1, const std::uint32_t* r2, const std::uint32_t* p, std::size_t debut,
-                        std::size_t fin, std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
-                        bool vectoriel) {
+void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p, std::size_t debut, std::size_t fin,
+                        std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit, bool vectoriel,
+                        const std::uint32_t* d, bool monte) {
 #if defined(__x86_64__) && defined(__GNUC__)
     if (vectoriel) {
         const std::size_t seize = debut + (fin - debut) / 16 * 16;
-        placerParSeize(r1, r2, p, debut, seize, h, finIntervalle, seaux, ecrit);
+        placerParSeize(r1, r2, p, debut, seize, h, finIntervalle, seaux, ecrit, d, monte);
         debut = seize;
     }
 #else
     (void)vectoriel;
 #endif
+    if (d)
+        for (std::size_t i = debut; i < fin; ++i) {
+            if (r1[i] == pasDeRacine) continue;
+            r1[i] = deplacer(r1[i], d[i], p[i], monte);
+            r2[i] = deplacer(r2[i], d[i], p[i], monte);
+        }
     // A root j hits the interval h or h + 1 times: h stores, then one more
     // written anyway, into the spare bucket when past the interval.
     const std::uint32_t horsDuCrible = finIntervalle >> 15;
@@ -408,7 +433,7 @@ long CribleSiqs::famille(std::vector<Relation>& sortie, const std::atomic<bool>&
         if (arret.load(std::memory_order_relaxed)) break;
         polynome(sortie);
         ++n;
-    } while (poly_.suivant());
+    } while (poly_.suivant(premierGrand_));  // the roots of the bucket primes moved while the buckets fill
     return n;
 }
 
@@ -423,8 +448,10 @@ void CribleSiqs::remplirLesSeaux() {
             debutsDeTranche_[t * seauxEnTout + b] = static_cast<std::uint32_t>(ecrit[b] - b * cap);
         for (std::size_t g = tranches_[t].premierGroupe; g < tranches_[t].finGroupes; ++g)
             placerDansLesSeaux(poly_.racine1.data(), poly_.racine2.data(), base_.p.data(), groupesGrands_[g].debut,
-                               groupesGrands_[g].fin, groupesGrands_[g].h, fin, seaux_.data(), ecrit, avx512_);
+                               groupesGrands_[g].fin, groupesGrands_[g].h, fin, seaux_.data(), ecrit, avx512_,
+                               poly_.deplacementEnAttente(), poly_.monte());
     }
+    poly_.rattrape();  // the groups cover every prime from premierGrand_ on
     for (std::size_t b = 0; b < seauxEnTout; ++b) remplis_[b] = static_cast<std::uint32_t>(ecrit[b] - b * cap);
 }
 

@@ -88,10 +88,12 @@ void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, c
 // equal roots count once. A root past the interval may be written to the
 // spare bucket finIntervalle >> 15, never counted. With vectoriel (only
 // when processeurAvx512()), sixteen primes at a time, and up to 15 words
-// written past a bucket's last entry (its room must allow for them).
-void placerDansLesSeaux(const std::uint32_t* r1, const std::uint32_t* r2, const std::uint32_t* p, std::size_t debut,
-                        std::size_t fin, std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
-                        bool vectoriel);
+// written past a bucket's last entry (its room must allow for them). With
+// a move d (the one FamilleDePolynomes::suivant left pending), the roots
+// are first moved by d[i] in r1, r2 (see deplacer), pasDeRacine kept.
+void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p, std::size_t debut, std::size_t fin,
+                        std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit, bool vectoriel,
+                        const std::uint32_t* d = nullptr, bool monte = false);
 
 // The primes (e >> 15) of the bucket entries e of seau[0, n) that fall on
 // the place pos (e & 0x7fff), written to trouves (room for n); their number

@@ -54,6 +54,15 @@ __attribute__((target("avx512f"))) std::size_t deplacerParSeize(std::uint32_t* r
 
 }  // namespace
 
+std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool monte) {
+    if (monte) {
+        const std::uint32_t a = r + d;
+        return a >= p ? a - p : a;
+    }
+    const std::uint32_t a = r - d;
+    return a >= p ? a + p : a;  // wrapped below zero
+}
+
 FamilleDePolynomes::FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine)
     : racine1(base.taille(), pasDeRacine), racine2(base.taille(), pasDeRacine), base_(base), M_(M), kn_(base.kn), alea_(graine) {
     mpz_inits(A_, B_, C_, tmp_, nullptr);
@@ -122,6 +131,7 @@ void FamilleDePolynomes::choisirA() {
 }
 
 void FamilleDePolynomes::nouveauA() {
+    attente_ = nullptr;  // every root computed again
     choisirA();
     mpz_set_ui(B_, 0);
     for (std::size_t l = 0; l < s_; ++l) {
@@ -154,7 +164,16 @@ void FamilleDePolynomes::racinesDuPremierB() {
     }
 }
 
-bool FamilleDePolynomes::suivant() {
+bool FamilleDePolynomes::suivant(std::size_t limite) {
+    if (attente_) {  // the caller never made the last move: made here
+        const std::size_t F = base_.taille();
+        for (std::size_t i = std::max<std::size_t>(debutAttente_, 2); i < F; ++i) {
+            if (racine1[i] == pasDeRacine) continue;
+            racine1[i] = deplacer(racine1[i], attente_[i], base_.p[i], monte_);
+            racine2[i] = deplacer(racine2[i], attente_[i], base_.p[i], monte_);
+        }
+        attente_ = nullptr;
+    }
     if (++numero_ >= (1u << (s_ - 1))) return false;
     const unsigned v = static_cast<unsigned>(__builtin_ctz(numero_));
     const std::size_t l = v + 1;
@@ -164,7 +183,12 @@ bool FamilleDePolynomes::suivant() {
     const std::uint32_t* p = base_.p.data();
     std::uint32_t* r1 = racine1.data();
     std::uint32_t* r2 = racine2.data();
-    const std::size_t F = base_.taille();
+    const std::size_t F = std::min(base_.taille(), std::max<std::size_t>(limite, 2));
+    if (F < base_.taille()) {
+        attente_ = d;
+        debutAttente_ = F;
+        monte_ = moins;
+    }
     std::size_t debut = 2;
 #if defined(__x86_64__) && defined(__GNUC__)
     if (avx512) debut = deplacerParSeize(r1, r2, d, p, 2, F, moins);
@@ -184,7 +208,7 @@ bool FamilleDePolynomes::suivant() {
             r2[i] = b >= p[i] ? b + p[i] : b;
         }
     }
-    for (std::uint32_t i : indicesA_) racine1[i] = racine2[i] = pasDeRacine;
+    for (std::uint32_t i : indicesA_) racine1[i] = racine2[i] = pasDeRacine;  // the move above changed them
     calculerC();
     return true;
 }

@@ -18,6 +18,7 @@
 #include <gmp.h>
 
 #include <cstdint>
+#include <cstddef>
 #include <random>
 #include <set>
 #include <vector>
@@ -26,6 +27,9 @@ namespace harmo {
 
 // Roots equal to this are not sieved (the primes of A).
 constexpr std::uint32_t pasDeRacine = 0xFFFFFFFFu;
+
+// r + d mod p (monte) or r - d mod p, for r, d < p.
+std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool monte);
 
 class FamilleDePolynomes {
 public:
@@ -37,8 +41,18 @@ public:
 
     // A new A never drawn before by this object, and its first B.
     void nouveauA();
-    // The next B of the same A (the roots moved); false when all are done.
-    bool suivant();
+    // The next B of the same A; false when all are done. The roots are
+    // moved for the primes below limite; from limite on, the move is left
+    // pending for the caller, who makes it while it reads the roots anyway
+    // (deplacementEnAttente, rattrape).
+    bool suivant(std::size_t limite = SIZE_MAX);
+    // The move pending from suivant's limite to the end of the base: each
+    // root r becomes r + d[i] mod p (monte) or r - d[i] mod p, but
+    // pasDeRacine, which stays; null when no move is pending.
+    const std::uint32_t* deplacementEnAttente() const { return attente_; }
+    bool monte() const { return monte_; }
+    // The caller has moved every pending root.
+    void rattrape() { attente_ = nullptr; }
 
     mpz_srcptr A() const { return A_; }
     mpz_srcptr B() const { return B_; }
@@ -64,6 +78,9 @@ private:
     std::vector<std::vector<std::uint32_t>> bainv2_;  // 2 B_l / A mod p_i
     std::set<std::vector<std::uint32_t>> dejaPris_;
     std::uint32_t numero_ = 0;  // of B within the family
+    const std::uint32_t* attente_ = nullptr;  // the pending move, see deplacementEnAttente
+    std::size_t debutAttente_ = 0;          // from this prime on
+    bool monte_ = false;
     std::size_t premierA_ = 0, dernierA_ = 0;  // range of the base the primes of A come from
     std::size_t s_ = 0;
     double bitsCible_ = 0;  // log2 of sqrt(2 k n) / M, what A aims at

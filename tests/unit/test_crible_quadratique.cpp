@@ -112,6 +112,47 @@ TEST(CribleQuadratique, LesRacinesDeChaquePolynomeLAnnulent) {
     }
 }
 
+// The roots of the primes from a limit on, left by suivant for the bucket
+// fill to move (wide and scalar paths in turn, one step where nobody moves
+// them and suivant catches up), against a family that moves them all.
+TEST(CribleQuadratique, LeDeplacementLaisseAuRemplissage) {
+    const ZZ n = semipremier(22, 23);
+    const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), 400, 1.0);
+    const long M = 2 * tailleDeBloc;
+    const std::uint32_t fin = static_cast<std::uint32_t>(2 * M);
+    const std::size_t F = b.taille();
+    FamilleDePolynomes tout(b, M, 42), partiel(b, M, 42);
+    std::size_t cap = 16;
+    for (std::size_t i = 2; i < F; ++i) cap += 2 * (tailleDeBloc / b.p[i] + 1);
+    std::vector<std::uint32_t> seaux(cap * (fin / tailleDeBloc + 1));
+    std::vector<std::size_t> ecrit(fin / tailleDeBloc + 1);
+    for (int famille = 0; famille < 2; ++famille) {
+        tout.nouveauA();
+        partiel.nouveauA();
+        // The primes of A among those left to the fill (pasDeRacine kept).
+        const std::size_t limite = *std::min_element(partiel.indicesDeA().begin(), partiel.indicesDeA().end()) - famille;
+        for (int pas = 1; tout.suivant(); ++pas) {
+            ASSERT_TRUE(partiel.suivant(limite));
+            ASSERT_NE(partiel.deplacementEnAttente(), nullptr);
+            for (std::size_t i = 2; i < limite; ++i) ASSERT_EQ(partiel.racine1[i], tout.racine1[i]) << i;
+            if (pas % 5 == 0) continue;  // not moved here: suivant does it
+            for (std::size_t k = 0; k < ecrit.size(); ++k) ecrit[k] = k * cap;
+            for (std::size_t i = limite, j; i < F; i = j) {
+                j = i;
+                while (j < F && fin / b.p[j] == fin / b.p[i]) ++j;
+                placerDansLesSeaux(partiel.racine1.data(), partiel.racine2.data(), b.p.data(), i, j, fin / b.p[i], fin,
+                                   seaux.data(), ecrit.data(), pas % 2 == 0 && processeurAvx512(),
+                                   partiel.deplacementEnAttente(), partiel.monte());
+            }
+            partiel.rattrape();
+            ASSERT_EQ(partiel.racine1, tout.racine1) << famille << " " << pas;
+            ASSERT_EQ(partiel.racine2, tout.racine2) << famille << " " << pas;
+        }
+        EXPECT_FALSE(partiel.suivant(limite));
+        ASSERT_EQ(partiel.racine1, tout.racine1);  // the last pending move made before the end
+    }
+}
+
 // The primes that divide a candidate, by reciprocals (eight at a time when
 // the processor allows), against j mod p.
 TEST(CribleQuadratique, LesPremiersAtteintsCommeParLeReste) {
@@ -222,7 +263,8 @@ TEST(CribleQuadratique, LaDivisionExacteParUnPremier) {
 // Bucket entries sixteen primes at a time against the scalar path and
 // against the roots walked one by one, bucket by bucket as sets: primes of
 // A, primes with one root, roots at 0 and near the end of the interval,
-// primes with 0 to 3 hits, buckets with no more room than the sieve gives.
+// primes with 0 to 3 hits, buckets with no more room than the sieve gives,
+// roots moved first (the move a new polynomial makes) or not.
 TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
     if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
     const std::uint32_t blocs = 6, fin = blocs * tailleDeBloc;
@@ -260,11 +302,24 @@ TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
         if (pleinPremier) {
             ASSERT_EQ(attendu[0].size() + 16, cap);
         }
-        for (const bool vectoriel : {false, true}) {
+        // Also from roots one move behind (up or down), moved by the fill:
+        // the same entries, and the roots moved in place.
+        std::vector<std::uint32_t> d(70);
+        for (std::size_t i = 0; i < 70; ++i) d[i] = static_cast<std::uint32_t>(alea() % p[i]);
+        for (const auto& [vectoriel, deplacement] : {std::pair{false, 0}, {true, 0}, {false, 1}, {true, 1}, {false, -1}, {true, -1}}) {
             std::vector<std::uint32_t> seaux(cap * (blocs + 1));
             std::vector<std::size_t> ecrit(blocs + 1);
             for (std::size_t b = 0; b <= blocs; ++b) ecrit[b] = b * cap;
-            placerDansLesSeaux(r1.data(), r2.data(), p.data(), 0, 70, h, fin, seaux.data(), ecrit.data(), vectoriel);
+            std::vector<std::uint32_t> a1 = r1, a2 = r2;
+            for (std::size_t i = 0; i < 70 && deplacement != 0; ++i) {
+                if (a1[i] == pasDeRacine) continue;
+                a1[i] = deplacer(a1[i], d[i], p[i], deplacement < 0);
+                a2[i] = deplacer(a2[i], d[i], p[i], deplacement < 0);
+            }
+            placerDansLesSeaux(a1.data(), a2.data(), p.data(), 0, 70, h, fin, seaux.data(), ecrit.data(), vectoriel,
+                               deplacement != 0 ? d.data() : nullptr, deplacement > 0);
+            ASSERT_EQ(a1, r1) << debutP << " " << vectoriel << " " << deplacement;
+            ASSERT_EQ(a2, r2) << debutP << " " << vectoriel << " " << deplacement;
             for (std::size_t b = 0; b < blocs; ++b) {
                 const std::vector<std::uint32_t> ecrites(seaux.begin() + static_cast<long>(b * cap), seaux.begin() + static_cast<long>(ecrit[b]));
                 EXPECT_EQ(ecrites.size(), attendu[b].size()) << debutP << " " << b << " " << vectoriel;
