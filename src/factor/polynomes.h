@@ -60,7 +60,8 @@ public:
     const std::vector<std::uint32_t>& indicesDeA() const { return indicesA_; }
     long M() const { return M_; }
     // Sieve positions of the roots of g mod p_i (j = x + M), pasDeRacine
-    // for the primes of A, -1 and 2.
+    // for the primes of A, -1 and 2; one move behind from suivant's limite
+    // on while a move is pending.
     std::vector<std::uint32_t> racine1, racine2;
 
 private:
