@@ -7,20 +7,22 @@
 // sum passes the threshold are candidates, divided by the primes that hit
 // them (found again by their roots, or in the bucket). What is left is 1 (a
 // full relation), a prime below the large prime bound (a partial one), or,
-// when allowed, a composite below borneDouble that SQUFOF splits into two
-// such primes. Primes are walked in groups that hit a block (the interval)
-// the same number of times give or take one, so that the last hit is a
-// conditional move and not a mispredicted loop exit. Where the processor
-// has AVX-512, the medium primes from 2^13 on and the bucket primes go
-// sixteen at a time: their places (entries) gathered in registers under a
-// mask, then added (written) in batches.
+// when allowed, a composite below borneDouble that rho (factor/rho.h)
+// splits into two such primes. Primes are walked in groups that hit a
+// block (the interval) the same number of times give or take one, so that
+// the last hit is a conditional move and not a mispredicted loop exit.
+// Where the processor has AVX-512, the medium primes from 2^13 on and the
+// bucket primes go sixteen at a time: their places (entries) gathered in
+// registers under a mask, then added (written) in batches, or, with few
+// buckets, written bucket by bucket straight from the registers; the
+// bucket primes' roots are moved to the polynomial while their entries are
+// made.
 //
 // Cost per polynomial: O(M log log pmax) byte additions, O(F) to place the
 // large primes, plus the divisions of the candidates.
 // References: R. D. Silverman, Math. Comp. 48 (1987), 329-339; S. Contini
 // (1997); T. Kleinjung's bucket sieve, as in msieve and YAFU; A. K. Lenstra,
-// M. S. Manasse, EUROCRYPT '90 (two large primes); D. Shanks' SQUFOF, as in
-// FLINT's n_factor_SQUFOF.
+// M. S. Manasse, EUROCRYPT '90 (two large primes).
 #pragma once
 
 #include "factor/base_de_facteurs.h"
