@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "factor/crible.h"
-#include "factor/rho.h"
 
 #include <algorithm>
 #include <cstring>
@@ -246,12 +245,7 @@ void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_
 #else
     (void)vectoriel;
 #endif
-    if (d)
-        for (std::size_t i = debut; i < fin; ++i) {
-            if (r1[i] == pasDeRacine) continue;
-            r1[i] = deplacer(r1[i], d[i], p[i], monte);
-            r2[i] = deplacer(r2[i], d[i], p[i], monte);
-        }
+    if (d) deplacerRacines(r1, r2, d, p, debut, fin, monte);
     // A root j hits the interval h or h + 1 times: h stores, then one more
     // written anyway, into the spare bucket when past the interval.
     const std::uint32_t horsDuCrible = finIntervalle >> 15;
@@ -326,12 +320,6 @@ std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, con
     return n;
 }
 
-std::uint64_t inverseModulo2p64(std::uint64_t p) {
-    std::uint64_t inv = p;  // 1/p mod 2^3, then Newton: 6, 12, 24, 48, 96 bits
-    for (int k = 0; k < 5; ++k) inv *= 2 - p * inv;
-    return inv;
-}
-
 bool diviserSiDivisible(mpz_ptr g, std::uint32_t p, std::uint64_t inverse) {
     const mp_size_t n = static_cast<mp_size_t>(mpz_size(g));
     if (n == 0 || n > 4) {  // beyond what the sieve meets: GMP's own
@@ -354,7 +342,7 @@ bool diviserSiDivisible(mpz_ptr g, std::uint32_t p, std::uint64_t inverse) {
     if (c != 0) return false;
     mp_limb_t* w = mpz_limbs_modify(g, n);
     for (mp_size_t k = 0; k < n; ++k) w[k] = q[k];
-    mpz_limbs_finish(g, q[n - 1] == 0 ? n - 1 : n);
+    mpz_limbs_finish(g, n);  // a top limb of 0 dropped there
     return true;
 }
 

@@ -27,6 +27,7 @@
 
 #include "factor/base_de_facteurs.h"
 #include "factor/polynomes.h"
+#include "factor/rho.h"
 
 #include <NTL/ZZ.h>
 
@@ -66,8 +67,6 @@ std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, con
                              bool vectoriel);
 bool processeurAvx512();
 
-// 1 / p mod 2^64, p odd.
-std::uint64_t inverseModulo2p64(std::uint64_t p);
 // g / p in g when p (odd, below 2^32, inverse = inverseModulo2p64(p))
 // divides g (positive); g untouched and false otherwise. One pass of exact
 // division (Hensel) over the limbs, no remainder computed apart.

@@ -63,6 +63,15 @@ std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool m
     return a >= p ? a + p : a;  // wrapped below zero
 }
 
+void deplacerRacines(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d, const std::uint32_t* p, std::size_t debut,
+                     std::size_t fin, bool monte) {
+    for (std::size_t i = debut; i < fin; ++i) {
+        if (r1[i] == pasDeRacine) continue;
+        r1[i] = deplacer(r1[i], d[i], p[i], monte);
+        r2[i] = deplacer(r2[i], d[i], p[i], monte);
+    }
+}
+
 FamilleDePolynomes::FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine)
     : racine1(base.taille(), pasDeRacine), racine2(base.taille(), pasDeRacine), base_(base), M_(M), kn_(base.kn), alea_(graine) {
     mpz_inits(A_, B_, C_, tmp_, nullptr);
@@ -166,12 +175,7 @@ void FamilleDePolynomes::racinesDuPremierB() {
 
 bool FamilleDePolynomes::suivant(std::size_t limite) {
     if (attente_) {  // the caller never made the last move: made here
-        const std::size_t F = base_.taille();
-        for (std::size_t i = std::max<std::size_t>(debutAttente_, 2); i < F; ++i) {
-            if (racine1[i] == pasDeRacine) continue;
-            racine1[i] = deplacer(racine1[i], attente_[i], base_.p[i], monte_);
-            racine2[i] = deplacer(racine2[i], attente_[i], base_.p[i], monte_);
-        }
+        deplacerRacines(racine1.data(), racine2.data(), attente_, base_.p.data(), debutAttente_, base_.taille(), monte_);
         attente_ = nullptr;
     }
     if (++numero_ >= (1u << (s_ - 1))) return false;
@@ -193,21 +197,12 @@ bool FamilleDePolynomes::suivant(std::size_t limite) {
 #if defined(__x86_64__) && defined(__GNUC__)
     if (avx512) debut = deplacerParSeize(r1, r2, d, p, 2, F, moins);
 #endif
-    if (moins) {  // B - 2 B_l: the roots move up by 2 B_l / A
+    // B - 2 B_l: the roots move up by 2 B_l / A; B + 2 B_l: down.
+    if (moins)
         mpz_sub(B_, B_, tmp_);
-        for (std::size_t i = debut; i < F; ++i) {
-            std::uint32_t a = r1[i] + d[i], b = r2[i] + d[i];
-            r1[i] = a >= p[i] ? a - p[i] : a;
-            r2[i] = b >= p[i] ? b - p[i] : b;
-        }
-    } else {
+    else
         mpz_add(B_, B_, tmp_);
-        for (std::size_t i = debut; i < F; ++i) {
-            std::uint32_t a = r1[i] - d[i], b = r2[i] - d[i];
-            r1[i] = a >= p[i] ? a + p[i] : a;  // wrapped below zero
-            r2[i] = b >= p[i] ? b + p[i] : b;
-        }
-    }
+    deplacerRacines(r1, r2, d, p, debut, F, moins);
     for (std::uint32_t i : indicesA_) racine1[i] = racine2[i] = pasDeRacine;  // the move above changed them
     calculerC();
     return true;

@@ -30,6 +30,10 @@ constexpr std::uint32_t pasDeRacine = 0xFFFFFFFFu;
 
 // r + d mod p (monte) or r - d mod p, for r, d < p.
 std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool monte);
+// The roots r1[i], r2[i] of [debut, fin) moved by d[i] (deplacer), but
+// pasDeRacine, which stays.
+void deplacerRacines(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d, const std::uint32_t* p, std::size_t debut,
+                     std::size_t fin, bool monte);
 
 class FamilleDePolynomes {
 public:

@@ -15,11 +15,7 @@ using u128 = unsigned __int128;
 // t + m n stays below 2^128.
 struct Montgomery {
     std::uint64_t n, ninv;
-    explicit Montgomery(std::uint64_t m) : n(m) {
-        std::uint64_t inv = m;  // 1/m mod 2^3, then Newton: 6, 12, 24, 48, 96 bits
-        for (int i = 0; i < 5; ++i) inv *= 2 - m * inv;
-        ninv = 0 - inv;
-    }
+    explicit Montgomery(std::uint64_t m) : n(m), ninv(0 - inverseModulo2p64(m)) {}
     std::uint64_t reduire(u128 t) const {
         const std::uint64_t m = static_cast<std::uint64_t>(t) * ninv;
         const std::uint64_t r = static_cast<std::uint64_t>((t + static_cast<u128>(m) * n) >> 64);
@@ -30,6 +26,12 @@ struct Montgomery {
 };
 
 }  // namespace
+
+std::uint64_t inverseModulo2p64(std::uint64_t p) {
+    std::uint64_t inv = p;  // 1/p mod 2^3, then Newton: 6, 12, 24, 48, 96 bits
+    for (int k = 0; k < 5; ++k) inv *= 2 - p * inv;
+    return inv;
+}
 
 bool premierProbableBase2(std::uint64_t n) {
     const Montgomery m(n);

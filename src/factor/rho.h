@@ -20,6 +20,9 @@
 
 namespace harmo {
 
+// 1 / p mod 2^64, p odd.
+std::uint64_t inverseModulo2p64(std::uint64_t p);
+
 // False when n (odd, 3 <= n < 2^63) is surely composite: 2^(n-1) != 1 mod n.
 bool premierProbableBase2(std::uint64_t n);
 
