@@ -491,6 +491,9 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
             const std::uint32_t fin =
                 t + 1 < tranches_.size() ? debutsDeTranche_[(t + 1) * remplis_.size() + static_cast<std::size_t>(bloc)] : n;
             const std::uint8_t l = tranches_[t].logp;
+            // Eight entries a turn of the loop: 2-3 % less per polynomial
+            // at 74 and 89 digits (the walk of the small primes and the
+            // scatter of the fill gained nothing from it).
 #pragma GCC unroll 8
             for (std::uint32_t k = debutsDeTranche_[t * remplis_.size() + static_cast<std::size_t>(bloc)]; k < fin; ++k)
                 s[seau[k] & (tailleDeBloc - 1)] += l;
