@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "commun/pont_gmp.h"
+#include "factor/deplacement_avx512.h"
 
 #include <flint/ulong_extras.h>
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -184,19 +185,8 @@ __attribute__((target("avx512f"))) void placerParSeize(std::uint32_t* r1, std::u
         const __m512i pv = _mm512_loadu_si512(p + i);
         const __mmask16 va = static_cast<__mmask16>(~_mm512_cmpeq_epi32_mask(a, absente));
         const __mmask16 vb = static_cast<__mmask16>(va & ~_mm512_cmpeq_epi32_mask(a, b));
-        if (d) {  // the pending move, as in deplacer: the smaller of the sum and of it less p
-            const __m512i dv = _mm512_loadu_si512(d + i);
-            if (monte) {
-                a = _mm512_add_epi32(a, dv);
-                b = _mm512_add_epi32(b, dv);
-                a = _mm512_mask_min_epu32(a, va, a, _mm512_sub_epi32(a, pv));
-                b = _mm512_mask_min_epu32(b, va, b, _mm512_sub_epi32(b, pv));
-            } else {
-                a = _mm512_sub_epi32(a, dv);
-                b = _mm512_sub_epi32(b, dv);
-                a = _mm512_mask_min_epu32(a, va, a, _mm512_add_epi32(a, pv));
-                b = _mm512_mask_min_epu32(b, va, b, _mm512_add_epi32(b, pv));
-            }
+        if (d) {  // the pending move; the primes of A keep pasDeRacine
+            deplacerSeize(a, b, pv, _mm512_loadu_si512(d + i), monte);
             a = _mm512_mask_mov_epi32(absente, va, a);
             b = _mm512_mask_mov_epi32(absente, va, b);
             _mm512_storeu_si512(r1 + i, a);

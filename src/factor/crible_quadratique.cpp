@@ -33,7 +33,10 @@ namespace {
 // 89-digit part took 388 s (6 blocks, 12 buckets: 506 s, measured before
 // the faster splitting of cofactors, worth a few per cent); single-thread
 // rates of relations there, 3 blocks against 6: 1.5 times. H(193)'s
-// 85-digit part: 181 s with 3 blocks, 189 s with 5.
+// 85-digit part: 181 s with 3 blocks, 189 s with 5. On another day the
+// same 89-digit sieve took 274 s, and large prime bounds of 25, 40, 60 and
+// 100 pmax were within that day's noise of each other (322, 262, 302 and
+// 274 s), so the bound stayed at 100.
 const struct {
     long chiffres;
     ParametresSiqs p;

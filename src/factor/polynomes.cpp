@@ -5,9 +5,7 @@
 #include <cmath>
 
 #include <flint/ulong_extras.h>
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
+#include "factor/deplacement_avx512.h"
 
 namespace harmo {
 
@@ -24,26 +22,14 @@ const bool avx512 = __builtin_cpu_supports("avx512f");
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 // The roots r1, r2 of [debut, fin) moved by +d (monte) or -d mod p, sixteen
-// at a time: with r, d < p, the sum or difference brought back into [0, p)
-// is the smaller of it and of it -p (+p) as unsigned words.
+// at a time (deplacerSeize).
 __attribute__((target("avx512f"))) std::size_t deplacerParSeize(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d,
                                                                 const std::uint32_t* p, std::size_t debut, std::size_t fin,
                                                                 bool monte) {
     std::size_t i = debut;
     for (; i + 16 <= fin; i += 16) {
-        const __m512i pv = _mm512_loadu_si512(p + i), dv = _mm512_loadu_si512(d + i);
         __m512i a = _mm512_loadu_si512(r1 + i), b = _mm512_loadu_si512(r2 + i);
-        if (monte) {
-            a = _mm512_add_epi32(a, dv);
-            b = _mm512_add_epi32(b, dv);
-            a = _mm512_min_epu32(a, _mm512_sub_epi32(a, pv));
-            b = _mm512_min_epu32(b, _mm512_sub_epi32(b, pv));
-        } else {
-            a = _mm512_sub_epi32(a, dv);
-            b = _mm512_sub_epi32(b, dv);
-            a = _mm512_min_epu32(a, _mm512_add_epi32(a, pv));
-            b = _mm512_min_epu32(b, _mm512_add_epi32(b, pv));
-        }
+        deplacerSeize(a, b, _mm512_loadu_si512(p + i), _mm512_loadu_si512(d + i), monte);
         _mm512_storeu_si512(r1 + i, a);
         _mm512_storeu_si512(r2 + i, b);
     }
