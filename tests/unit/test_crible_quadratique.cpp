@@ -264,68 +264,71 @@ TEST(CribleQuadratique, LaDivisionExacteParUnPremier) {
 // against the roots walked one by one, bucket by bucket as sets: primes of
 // A, primes with one root, roots at 0 and near the end of the interval,
 // primes with 0 to 3 hits, buckets with no more room than the sieve gives,
-// roots moved first (the move a new polynomial makes) or not.
+// roots moved first (the move a new polynomial makes) or not; 2 and 6
+// buckets (the number known when compiling) and 10 (known when running).
 TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
     if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
-    const std::uint32_t blocs = 6, fin = blocs * tailleDeBloc;
-    // The last: every root in the first block, which is then full to the
-    // last word, with the next one's entries right after it.
-    for (const auto& [debutP, pleinPremier] : {std::pair{50021u, false}, {70001u, false}, {250007u, false}, {50021u, true}}) {
-        std::vector<std::uint32_t> p;
-        for (std::uint32_t q = debutP; p.size() < 70; q += 2)
-            if (NTL::ProbPrime(static_cast<long>(q))) p.push_back(q);
-        const std::uint32_t h = fin / p.back();
-        ASSERT_EQ(h, fin / p.front());
-        std::mt19937_64 alea(debutP);
-        std::vector<std::uint32_t> r1(70), r2(70);
-        for (std::size_t i = 0; i < 70; ++i) {
-            const std::uint32_t m = pleinPremier ? tailleDeBloc : p[i];
-            r1[i] = static_cast<std::uint32_t>(alea() % m);
-            r2[i] = static_cast<std::uint32_t>(alea() % m);
-        }
-        if (!pleinPremier) {
-            r1[2] = r2[2] = pasDeRacine;
-            r2[9] = r1[9];
-            r1[20] = 0;
-            r2[31] = p[31] - 1;
-        }
-        // As tight as the sieve's own buckets: whole registers written past
-        // a bucket's end must not reach the next one.
-        std::size_t cap = 16;
-        for (const std::uint32_t q : p) cap += 2 * (tailleDeBloc / q + 1);
-        std::vector<std::set<std::uint32_t>> attendu(blocs);
-        for (std::size_t i = 0; i < 70; ++i) {
-            if (r1[i] == pasDeRacine) continue;
-            for (std::uint32_t j = r1[i]; j < fin; j += p[i]) attendu[j >> 15].insert(static_cast<std::uint32_t>(i) << 15 | (j & 32767));
-            for (std::uint32_t j = r2[i]; j < fin; j += p[i]) attendu[j >> 15].insert(static_cast<std::uint32_t>(i) << 15 | (j & 32767));
-        }
-        if (pleinPremier) {
-            ASSERT_EQ(attendu[0].size() + 16, cap);
-        }
-        // Also from roots one move behind (up or down), moved by the fill:
-        // the same entries, and the roots moved in place.
-        std::vector<std::uint32_t> d(70);
-        for (std::size_t i = 0; i < 70; ++i) d[i] = static_cast<std::uint32_t>(alea() % p[i]);
-        for (const auto& [vectoriel, deplacement] : {std::pair{false, 0}, {true, 0}, {false, 1}, {true, 1}, {false, -1}, {true, -1}}) {
-            std::vector<std::uint32_t> seaux(cap * (blocs + 1));
-            std::vector<std::size_t> ecrit(blocs + 1);
-            for (std::size_t b = 0; b <= blocs; ++b) ecrit[b] = b * cap;
-            std::vector<std::uint32_t> a1 = r1, a2 = r2;
-            for (std::size_t i = 0; i < 70 && deplacement != 0; ++i) {
-                if (a1[i] == pasDeRacine) continue;
-                a1[i] = deplacer(a1[i], d[i], p[i], deplacement < 0);
-                a2[i] = deplacer(a2[i], d[i], p[i], deplacement < 0);
+    for (const std::uint32_t blocs : {2u, 6u, 10u}) {
+        const std::uint32_t fin = blocs * tailleDeBloc;
+        // The last: every root in the first block, which is then full to the
+        // last word, with the next one's entries right after it.
+        for (const auto& [debutP, pleinPremier] : {std::pair{50021u, false}, {70001u, false}, {250007u, false}, {50021u, true}}) {
+            std::vector<std::uint32_t> p;
+            for (std::uint32_t q = debutP; p.size() < 70; q += 2)
+                if (NTL::ProbPrime(static_cast<long>(q))) p.push_back(q);
+            const std::uint32_t h = fin / p.back();
+            ASSERT_EQ(h, fin / p.front());
+            std::mt19937_64 alea(debutP);
+            std::vector<std::uint32_t> r1(70), r2(70);
+            for (std::size_t i = 0; i < 70; ++i) {
+                const std::uint32_t m = pleinPremier ? tailleDeBloc : p[i];
+                r1[i] = static_cast<std::uint32_t>(alea() % m);
+                r2[i] = static_cast<std::uint32_t>(alea() % m);
             }
-            placerDansLesSeaux(a1.data(), a2.data(), p.data(), 0, 70, h, fin, seaux.data(), ecrit.data(), vectoriel,
-                               deplacement != 0 ? d.data() : nullptr, deplacement > 0);
-            ASSERT_EQ(a1, r1) << debutP << " " << vectoriel << " " << deplacement;
-            ASSERT_EQ(a2, r2) << debutP << " " << vectoriel << " " << deplacement;
-            for (std::size_t b = 0; b < blocs; ++b) {
-                const std::vector<std::uint32_t> ecrites(seaux.begin() + static_cast<long>(b * cap), seaux.begin() + static_cast<long>(ecrit[b]));
-                EXPECT_EQ(ecrites.size(), attendu[b].size()) << debutP << " " << b << " " << vectoriel;
-                EXPECT_EQ(std::set<std::uint32_t>(ecrites.begin(), ecrites.end()), attendu[b]) << debutP << " " << b;
+            if (!pleinPremier) {
+                r1[2] = r2[2] = pasDeRacine;
+                r2[9] = r1[9];
+                r1[20] = 0;
+                r2[31] = p[31] - 1;
             }
-            EXPECT_EQ(ecrit[blocs], blocs * cap);  // the spare bucket never counted
+            // As tight as the sieve's own buckets: whole registers written past
+            // a bucket's end must not reach the next one.
+            std::size_t cap = 16;
+            for (const std::uint32_t q : p) cap += 2 * (tailleDeBloc / q + 1);
+            std::vector<std::set<std::uint32_t>> attendu(blocs);
+            for (std::size_t i = 0; i < 70; ++i) {
+                if (r1[i] == pasDeRacine) continue;
+                for (std::uint32_t j = r1[i]; j < fin; j += p[i]) attendu[j >> 15].insert(static_cast<std::uint32_t>(i) << 15 | (j & 32767));
+                for (std::uint32_t j = r2[i]; j < fin; j += p[i]) attendu[j >> 15].insert(static_cast<std::uint32_t>(i) << 15 | (j & 32767));
+            }
+            if (pleinPremier) {
+                ASSERT_EQ(attendu[0].size() + 16, cap);
+            }
+            // Also from roots one move behind (up or down), moved by the fill:
+            // the same entries, and the roots moved in place.
+            std::vector<std::uint32_t> d(70);
+            for (std::size_t i = 0; i < 70; ++i) d[i] = static_cast<std::uint32_t>(alea() % p[i]);
+            for (const auto& [vectoriel, deplacement] : {std::pair{false, 0}, {true, 0}, {false, 1}, {true, 1}, {false, -1}, {true, -1}}) {
+                std::vector<std::uint32_t> seaux(cap * (blocs + 1));
+                std::vector<std::size_t> ecrit(blocs + 1);
+                for (std::size_t b = 0; b <= blocs; ++b) ecrit[b] = b * cap;
+                std::vector<std::uint32_t> a1 = r1, a2 = r2;
+                for (std::size_t i = 0; i < 70 && deplacement != 0; ++i) {
+                    if (a1[i] == pasDeRacine) continue;
+                    a1[i] = deplacer(a1[i], d[i], p[i], deplacement < 0);
+                    a2[i] = deplacer(a2[i], d[i], p[i], deplacement < 0);
+                }
+                placerDansLesSeaux(a1.data(), a2.data(), p.data(), 0, 70, h, fin, seaux.data(), ecrit.data(), vectoriel,
+                                   deplacement != 0 ? d.data() : nullptr, deplacement > 0);
+                ASSERT_EQ(a1, r1) << blocs << " " << debutP << " " << vectoriel << " " << deplacement;
+                ASSERT_EQ(a2, r2) << blocs << " " << debutP << " " << vectoriel << " " << deplacement;
+                for (std::size_t b = 0; b < blocs; ++b) {
+                    const std::vector<std::uint32_t> ecrites(seaux.begin() + static_cast<long>(b * cap), seaux.begin() + static_cast<long>(ecrit[b]));
+                    EXPECT_EQ(ecrites.size(), attendu[b].size()) << blocs << " " << debutP << " " << b << " " << vectoriel;
+                    EXPECT_EQ(std::set<std::uint32_t>(ecrites.begin(), ecrites.end()), attendu[b]) << blocs << " " << debutP << " " << b;
+                }
+                EXPECT_EQ(ecrit[blocs], blocs * cap);  // the spare bucket never counted
+            }
         }
     }
 }
