@@ -77,10 +77,12 @@ __attribute__((target("avx512f"))) std::size_t entreesSurAvx512(std::uint32_t po
 
 // Sixteen primes p[i] of [debut, fin) with the same number h of hits per
 // root in a block (give or take one) and the same logarithm l: their
-// places in the block (the last at the spare byte tailleDeBloc when past
-// it) gathered, then l added at each; pos1 and pos2 moved to the next
-// block. A prime of A (pasDeRacine) only touches the spare byte, a prime
-// with one root (r1 = r2) sieves it once.
+// places in the block gathered (the last only when inside, packed under a
+// mask: sent to the spare byte, the additions there waited on each other,
+// 2.6 cycles per hit against 1.5 measured alone at 2^13..2^15), then l
+// added at each; pos1 and pos2 moved to the next block. A prime of A
+// (pasDeRacine) only touches the spare byte tailleDeBloc, a prime with one
+// root (r1 = r2) sieves it once.
 __attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2,
                                                              const std::uint32_t* p, std::size_t debut, std::size_t fin,
                                                              std::uint32_t h, std::uint8_t l) {
@@ -100,15 +102,16 @@ __attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, st
         a = _mm512_mask_mov_epi32(a, deA, T);
         b = _mm512_mask_mov_epi32(b, deA | seule, T);
         for (std::uint32_t k = 0; k < h; ++k, n += 32) {
-            _mm512_store_si512(places + n, a);
-            _mm512_store_si512(places + n + 16, b);
+            _mm512_storeu_si512(places + n, a);
+            _mm512_storeu_si512(places + n + 16, b);
             a = _mm512_add_epi32(a, pa);
             b = _mm512_add_epi32(b, pb);
         }
         const __mmask16 da = _mm512_cmplt_epu32_mask(a, T), db = _mm512_cmplt_epu32_mask(b, T);
-        _mm512_store_si512(places + n, _mm512_mask_blend_epi32(da, T, a));
-        _mm512_store_si512(places + n + 16, _mm512_mask_blend_epi32(db, T, b));
-        n += 32;
+        _mm512_storeu_si512(places + n, _mm512_maskz_compress_epi32(da, a));
+        n += static_cast<std::uint32_t>(__builtin_popcount(da));
+        _mm512_storeu_si512(places + n, _mm512_maskz_compress_epi32(db, b));
+        n += static_cast<std::uint32_t>(__builtin_popcount(db));
         __m512i an = _mm512_sub_epi32(_mm512_add_epi32(a, _mm512_maskz_mov_epi32(da, pa)), T);
         __m512i bn = _mm512_sub_epi32(_mm512_add_epi32(b, _mm512_maskz_mov_epi32(db, pb)), T);
         an = _mm512_mask_mov_epi32(an, deA, absente);
