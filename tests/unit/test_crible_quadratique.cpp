@@ -24,6 +24,7 @@
 #include <random>
 #include <set>
 #include <thread>
+#include <tuple>
 
 using namespace harmo;
 using NTL::ZZ;
@@ -355,14 +356,16 @@ TEST(CribleQuadratique, LesEntreesDUnSeauSurUnePlace) {
 // The same relations, in the same order, whether the medium primes and the
 // buckets go through wide registers or not: on a 60-digit number (primes
 // of the base past 2^15, several blocks) and on one with a factor among the
-// medium primes and one among the bucket primes (primes with one root).
+// medium primes and one among the bucket primes (primes with one root);
+// then with a base past 3.6e5, whose largest primes go through the batch
+// of entries (written bucket by bucket, the last sixteen under a mask).
 TEST(CribleQuadratique, LeCribleVectorielDonneLesMemesRelations) {
     if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
     const ZZ n60 = semipremier(30, 30);
     const ZZ avecFacteur = semipremier(25, 25) * 9001 * 40009;
-    for (const ZZ& n : {n60, avecFacteur}) {
-        const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), 6000, 1.0);
-        ASSERT_GT(b.p.back(), 1u << 15);
+    for (const auto& [n, taille, blocs] : {std::tuple{n60, 6000, 2}, {avecFacteur, 6000, 2}, {n60, 16000, 1}}) {
+        const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), taille, 1.0);
+        ASSERT_GT(b.p.back(), taille > 6000 ? 360000u : 1u << 15);
         if (n == avecFacteur) {
             ASSERT_NE(std::find(b.p.begin(), b.p.end(), 9001u), b.p.end());
             ASSERT_NE(std::find(b.p.begin(), b.p.end(), 40009u), b.p.end());
@@ -370,13 +373,13 @@ TEST(CribleQuadratique, LeCribleVectorielDonneLesMemesRelations) {
         std::vector<Relation> r[2];
         for (const bool vectoriel : {false, true}) {
             ParametresDuCrible par;
-            par.blocs = 2;
+            par.blocs = blocs;
             par.borneGrandPremier = 40ull * b.p.back();
             par.seuil = 50;
             par.vectoriel = vectoriel;
             CribleSiqs crible(b, par, 3);
             const std::atomic<bool> jamais{false};
-            while (r[vectoriel].size() < 300) crible.famille(r[vectoriel], jamais);
+            while (r[vectoriel].size() < (taille > 6000 ? 100u : 300u)) crible.famille(r[vectoriel], jamais);
         }
         ASSERT_EQ(r[0].size(), r[1].size());
         for (std::size_t i = 0; i < r[0].size(); ++i) {
