@@ -211,7 +211,7 @@ __attribute__((target("avx512f"))) void placerParSeize(std::uint32_t* r1, std::u
     alignas(64) std::uint32_t entrees[place + 32], numeros[place + 32];
     unsigned n = 0;
     // Where each bucket goes on, kept here (in registers when NB is known)
-    // and given back to ecrit around the entry by entry writes.
+    // and given back to ecrit at the end.
     std::uint32_t* w[NB != 0 ? NB : 64];
     std::uint32_t** pw = w;
     std::vector<std::uint32_t*> plus;
