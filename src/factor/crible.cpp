@@ -131,6 +131,13 @@ __attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, st
 // bucket (see placerParSeize).
 constexpr double densiteMinimale = 0.34;
 
+// The lanes of e in x packed and written from w on, w moved past them: a
+// whole register written, so up to 15 words past them.
+__attribute__((target("avx512f"), always_inline)) inline void ecrireSousMasque(std::uint32_t*& w, __mmask16 x, __m512i e) {
+    _mm512_storeu_si512(w, _mm512_maskz_compress_epi32(x, e));
+    w += __builtin_popcount(x);
+}
+
 // The entries ea of the lanes in ma, into buckets a >> 15, then those of
 // eb in mb, into buckets b >> 15 (all below nb); w[s] is where bucket s
 // goes on. With nb known when compiling (NB), the loop is unrolled and the
@@ -146,11 +153,8 @@ __attribute__((target("avx512f"), always_inline)) inline void ecrireDansLesSeaux
     for (std::uint32_t s = 0; s < n; ++s) {
         const __m512i sv = _mm512_set1_epi32(static_cast<int>(s));
         const __mmask16 xa = _mm512_mask_cmpeq_epi32_mask(ma, na, sv), xb = _mm512_mask_cmpeq_epi32_mask(mb, nbv, sv);
-        std::uint32_t* v = w[s];
-        _mm512_storeu_si512(v, _mm512_maskz_compress_epi32(xa, ea));
-        v += __builtin_popcount(xa);
-        _mm512_storeu_si512(v, _mm512_maskz_compress_epi32(xb, eb));
-        w[s] = v + __builtin_popcount(xb);
+        ecrireSousMasque(w[s], xa, ea);
+        ecrireSousMasque(w[s], xb, eb);
     }
 }
 
@@ -171,9 +175,7 @@ __attribute__((target("avx512f"), always_inline)) inline void viderParSeize(cons
         const __m512i e = _mm512_load_si512(entrees + u), nv = _mm512_load_si512(numeros + u);
 #pragma GCC unroll 16
         for (std::uint32_t s = 0; s < NB; ++s) {
-            const __mmask16 x = _mm512_mask_cmpeq_epi32_mask(m, nv, _mm512_set1_epi32(static_cast<int>(s)));
-            _mm512_storeu_si512(w[s], _mm512_maskz_compress_epi32(x, e));
-            w[s] += __builtin_popcount(x);
+            ecrireSousMasque(w[s], _mm512_mask_cmpeq_epi32_mask(m, nv, _mm512_set1_epi32(static_cast<int>(s))), e);
         }
     }
 }
