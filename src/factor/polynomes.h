@@ -37,8 +37,10 @@ void deplacerRacines(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* 
 
 class FamilleDePolynomes {
 public:
-    // M: half the sieve interval. The primes of A are drawn by alea.
-    FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine);
+    // M: half the sieve interval. The primes of A are drawn by alea. With
+    // vectoriel and a processor that has AVX-512, the roots of each new A
+    // are computed eight primes at a time.
+    FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine, bool vectoriel = true);
     ~FamilleDePolynomes();
     FamilleDePolynomes(const FamilleDePolynomes&) = delete;
     FamilleDePolynomes& operator=(const FamilleDePolynomes&) = delete;
@@ -71,6 +73,7 @@ public:
 private:
     void choisirA();
     void racinesDuPremierB();
+    std::size_t racinesParHuit(std::size_t debut, std::size_t fin);
     void calculerC();  // C = (B^2 - k n) / A
 
     const BaseDeFacteurs& base_;
@@ -81,6 +84,8 @@ private:
     std::vector<__mpz_struct> Bl_;  // B_l, each initialised by mpz_init
     std::vector<std::uint32_t> indicesA_;
     std::vector<std::vector<std::uint32_t>> bainv2_;  // 2 B_l / A mod p_i
+    std::vector<std::uint32_t> gA_;                   // B_l = g_l A / q_l
+    bool vectoriel_ = true;
     std::set<std::vector<std::uint32_t>> dejaPris_;
     std::uint32_t numero_ = 0;  // of B within the family
     const std::uint32_t* attente_ = nullptr;  // the pending move, see deplacementEnAttente

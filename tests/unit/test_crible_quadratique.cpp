@@ -113,6 +113,28 @@ TEST(CribleQuadratique, LesRacinesDeChaquePolynomeLAnnulent) {
     }
 }
 
+// The roots of each new A eight primes at a time (in doubles, Fermat's
+// inverse) against the mpz remainders one prime at a time: the same roots
+// for every B of the family, so the same moves too. A multiplier with
+// primes of the base (one root each), a base that is no multiple of 32.
+TEST(CribleQuadratique, LesRacinesParHuitCommeUneAUne) {
+    const ZZ n = semipremier(20, 21);
+    for (unsigned long k : {multiplicateurKnuthSchroeppel(n), 15ul}) {
+        const BaseDeFacteurs b = baseDeFacteurs(n, k, 1501, 1.0);
+        FamilleDePolynomes huit(b, 3 * tailleDeBloc, 7, true), une(b, 3 * tailleDeBloc, 7, false);
+        for (int famille = 0; famille < 3; ++famille) {
+            huit.nouveauA();
+            une.nouveauA();
+            for (bool encore = true; encore;) {
+                ASSERT_EQ(huit.racine1, une.racine1) << k << " " << famille;
+                ASSERT_EQ(huit.racine2, une.racine2) << k << " " << famille;
+                encore = une.suivant();
+                ASSERT_EQ(huit.suivant(), encore);
+            }
+        }
+    }
+}
+
 // The roots of the primes from a limit on, left by suivant for the bucket
 // fill to move (wide and scalar paths in turn, one step where nobody moves
 // them and suivant catches up), against a family that moves them all.
