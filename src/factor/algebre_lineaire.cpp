@@ -65,57 +65,26 @@ std::vector<Dependance> dependancesParGauss(const std::vector<ColonneGF2>& colon
     return d;
 }
 
-namespace {
-
-// How many kept columns hold each row.
-std::vector<std::uint32_t> poidsDesLignes(const std::vector<ColonneGF2>& colonnes, std::size_t lignes) {
-    std::vector<std::uint32_t> poids(lignes, 0);
-    for (const ColonneGF2& c : colonnes)
-        for (std::uint32_t l : c) ++poids[l];
-    return poids;
-}
-
-// One pass over the kept columns: those that hold a row met once are
-// dropped. True when one was.
-bool retirerSingletons(const std::vector<ColonneGF2>& colonnes, std::vector<bool>& garde, std::vector<std::uint32_t>& poids,
-                       std::size_t& gardees) {
-    bool change = false;
-    for (std::size_t c = 0; c < colonnes.size(); ++c) {
-        if (!garde[c]) continue;
-        if (std::any_of(colonnes[c].begin(), colonnes[c].end(), [&](std::uint32_t l) { return poids[l] < 2; })) {
-            garde[c] = false;
-            --gardees;
-            change = true;
-            for (std::uint32_t l : colonnes[c]) --poids[l];
-        }
-    }
-    return change;
-}
-
-std::size_t lignesActives(const std::vector<std::uint32_t>& poids) {
-    return static_cast<std::size_t>(std::count_if(poids.begin(), poids.end(), [](std::uint32_t w) { return w > 0; }));
-}
-
-}  // namespace
-
-long excedent(const std::vector<ColonneGF2>& colonnes, std::size_t lignes) {
-    std::vector<bool> garde(colonnes.size(), true);
-    std::vector<std::uint32_t> poids = poidsDesLignes(colonnes, lignes);
-    std::size_t gardees = colonnes.size();
-    while (retirerSingletons(colonnes, garde, poids, gardees)) {
-    }
-    return static_cast<long>(gardees) - static_cast<long>(lignesActives(poids));
-}
-
 std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine) {
     // Rows met once and their columns out, until none is left; then the
     // columns beyond the rows plus 64.
     std::vector<bool> garde(colonnes.size(), true);
-    std::vector<std::uint32_t> poids = poidsDesLignes(colonnes, lignes);
+    std::vector<std::uint32_t> poids(lignes, 0);
+    for (const ColonneGF2& c : colonnes)
+        for (std::uint32_t l : c) ++poids[l];
     std::size_t gardees = colonnes.size();
     for (bool change = true; change;) {
-        change = retirerSingletons(colonnes, garde, poids, gardees);
-        const std::size_t actives = lignesActives(poids);
+        change = false;
+        for (std::size_t c = 0; c < colonnes.size(); ++c) {
+            if (!garde[c]) continue;
+            if (std::any_of(colonnes[c].begin(), colonnes[c].end(), [&](std::uint32_t l) { return poids[l] < 2; })) {
+                garde[c] = false;
+                --gardees;
+                change = true;
+                for (std::uint32_t l : colonnes[c]) --poids[l];
+            }
+        }
+        std::size_t actives = static_cast<std::size_t>(std::count_if(poids.begin(), poids.end(), [](std::uint32_t w) { return w > 0; }));
         for (std::size_t c = colonnes.size(); c-- > 0 && gardees > actives + 64;)
             if (garde[c]) {
                 garde[c] = false;

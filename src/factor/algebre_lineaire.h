@@ -23,11 +23,6 @@ using Dependance = std::vector<std::size_t>;    // columns that sum to zero
 // At most 64 nonempty dependencies (none when there is none or the method fails).
 std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine);
 
-// The columns left once the rows met once are removed with their column
-// (until none is left), minus the rows they still hold: below 64, the
-// dependencies may not be found; the columns beyond are not needed.
-long excedent(const std::vector<ColonneGF2>& colonnes, std::size_t lignes);
-
 // The same by dense elimination on the whole matrix: the reference.
 std::vector<Dependance> dependancesParGauss(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::size_t maximum = 64);
 

@@ -137,28 +137,6 @@ class Equipe {
     bool echec_ = false;
 };
 
-// The matrix over GF(2) of the columns: for each, the primes of the base
-// to an odd power in the product of its relations.
-std::vector<ColonneGF2> matriceDe(const std::vector<Releve::Colonne>& colonnes, std::size_t lignes) {
-    std::vector<ColonneGF2> matrice;
-    matrice.reserve(colonnes.size());
-    std::vector<std::uint8_t> impair(lignes, 0);
-    for (const Releve::Colonne& c : colonnes) {
-        for (const Relation* r : c)
-            for (std::uint32_t i : r->facteurs) impair[i] ^= 1;
-        ColonneGF2 col;
-        for (const Relation* r : c)
-            for (std::uint32_t i : r->facteurs)
-                if (impair[i]) {
-                    col.push_back(i);
-                    impair[i] = 0;
-                }
-        std::sort(col.begin(), col.end());
-        matrice.push_back(std::move(col));
-    }
-    return matrice;
-}
-
 double log2Seuil(const BaseDeFacteurs& base, const ParametresSiqs& p) {
     const double M = static_cast<double>(p.blocs * tailleDeBloc);
     return std::log2(M) + 0.5 * (NTL::NumBits(base.kn) - 1.0) - p.marge * std::log2(static_cast<double>(base.p.back()));
@@ -234,28 +212,15 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             std::min(0x1p62, std::pow(static_cast<double>(par.borneGrandPremier), p.exposantDouble)));
 
     Releve releve;
-    const std::size_t lignes = base.taille();
-    std::size_t voulues = lignes + 64;
-    // F + 64 columns always hold 64 dependencies, but the matrix only needs
-    // 64 more columns than the rows it keeps once the rows met once are out
-    // with their column; and from 80 digits on, some per cent of the primes
-    // of the base are in no relation (5 % at 85 digits). So from 90 % of F
-    // on, the true need is counted (a few tenths of a second at 85 digits),
-    // then again each time the columns have grown by what was missing. The
-    // sieve stops some 2 % sooner at 85 digits.
-    constexpr long excedentVoulu = 64 + 32;
-    std::size_t prochainCompte = lignes - lignes / 10;
-    double cible = static_cast<double>(voulues);  // the share told stays below 1 until then
+    std::size_t voulues = base.taille() + 64;
+    const double premiereCible = static_cast<double>(voulues);  // the share told stays below 1 until then
     Equipe equipe(base, par, std::max(1u, coeurs));
     std::unique_ptr<CribleSiqs> seul;  // when no thread could start
     std::atomic<bool> jamais{false};
     std::vector<Relation> arrivees;
     std::vector<std::pair<double, double>> historique;  // seconds, share
-    std::vector<Releve::Colonne> colonnes;
-    std::vector<ColonneGF2> matrice;
     for (int essai = 0; essai < 4; ++essai) {
-        bool assez = false;  // the matrix built meets the need
-        while (!assez && releve.nombreDeColonnes() < voulues) {
+        while (releve.nombreDeColonnes() < voulues) {
             verifierInterruption();
             if (equipe.vide()) {
                 if (!seul) seul = std::make_unique<CribleSiqs>(base, par, 0x5151u);
@@ -265,18 +230,9 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             }
             for (Relation& r : arrivees) releve.ajouter(std::move(r));
             arrivees.clear();
-            const std::size_t nc = releve.nombreDeColonnes();
-            if (essai == 0 && nc >= prochainCompte && nc < voulues) {
-                colonnes = releve.colonnes();
-                matrice = matriceDe(colonnes, lignes);
-                const long manque = excedentVoulu - excedent(matrice, lignes);
-                assez = manque <= 0;
-                prochainCompte = nc + static_cast<std::size_t>(std::max(manque, 1L));
-                cible = std::min(cible, static_cast<double>(prochainCompte));
-            }
             if (avancement) {
                 AvancementDuCrible a;
-                a.part = assez ? 1.0 : std::min(1.0, static_cast<double>(nc) / cible);
+                a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / premiereCible);
                 a.secondes = secondesDepuis(debut);
                 // The point nearest half the time spent, for the exponent.
                 historique.emplace_back(a.secondes, a.part);
@@ -288,11 +244,24 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
         }
         verifierInterruption();
         equipe.suspendre();
-        if (!assez) {
-            colonnes = releve.colonnes();
-            matrice = matriceDe(colonnes, lignes);
+        const std::vector<Releve::Colonne> colonnes = releve.colonnes();
+        std::vector<ColonneGF2> matrice;
+        matrice.reserve(colonnes.size());
+        std::vector<std::uint8_t> impair(base.taille(), 0);
+        for (const Releve::Colonne& c : colonnes) {
+            for (const Relation* r : c)
+                for (std::uint32_t i : r->facteurs) impair[i] ^= 1;
+            ColonneGF2 col;
+            for (const Relation* r : c)
+                for (std::uint32_t i : r->facteurs)
+                    if (impair[i]) {
+                        col.push_back(i);
+                        impair[i] = 0;
+                    }
+            std::sort(col.begin(), col.end());
+            matrice.push_back(std::move(col));
         }
-        const auto deps = dependances(matrice, lignes, 1 + static_cast<std::uint64_t>(essai));
+        const auto deps = dependances(matrice, base.taille(), 1 + static_cast<std::uint64_t>(essai));
         for (const Dependance& d : deps) {
             verifierInterruption();
             std::vector<const Relation*> rel;

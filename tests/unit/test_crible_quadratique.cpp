@@ -585,22 +585,6 @@ TEST(CribleQuadratique, LesDependancesSommentAZero) {
     }
 }
 
-// What the matrix has beyond its need: rows met once go out with their
-// column, and again on what is left, rows in no column do not count.
-TEST(CribleQuadratique, LExcedentApresLesSingletons) {
-    // {2, 3, 4} out (row 4), which leaves rows 2 and 3 once, in {2, 3}: the
-    // rows 0 and 1 left, in two columns. One pass would count 3 - 4.
-    std::vector<ColonneGF2> m = {{2, 3}, {0, 1}, {0, 1}, {2, 3, 4}};
-    EXPECT_EQ(excedent(m, 6), 0);
-    m.push_back({0});
-    EXPECT_EQ(excedent(m, 6), 1);
-    m.push_back({5});
-    EXPECT_EQ(excedent(m, 6), 1);  // row 5 met once
-    std::vector<ColonneGF2> identite(30);
-    for (std::uint32_t i = 0; i < 30; ++i) identite[i] = {i};
-    EXPECT_EQ(excedent(identite, 40), 0);
-}
-
 TEST(CribleQuadratique, DesSemipremiersDe30A60Chiffres) {
     for (long chiffres : {30L, 36L, 42L, 48L, 54L, 60L}) {
         const ZZ n = semipremier(chiffres / 2 - 1, chiffres - chiffres / 2 + 1);
