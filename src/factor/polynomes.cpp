@@ -66,15 +66,15 @@ constexpr std::size_t maximumParHuit = 32;
 
 // What racinesDuPremierB computes with mpz remainders and an inversion per
 // prime, for the primes p[i] of [debut, fin) eight at a time (every p odd,
-// prime and below 2^22), from A = q_1 ... q_s and B_l = g_l A / q_l: with
-// x_l = q_l mod p, a = A mod p is the product of the x_l, 1/a is a^(p-2)
-// (Fermat), and each 1/x_l comes from it and the partial products
-// (Montgomery's trick); then 2 B_l / A = 2 g_l / x_l, B / A = sum g_l / x_l,
-// and the roots are (+-t - B) / A + M mod p. A prime of A (a = 0) gets
-// pasDeRacine. About 100 products modulo p per prime on eight lanes,
-// against some 15 remainders of mpz and an extended gcd, one by one; four
-// registers of eight side by side, since each product waits on the one
-// before. Returns where it stopped.
+// prime and below 2^22, and M below 2^22), from A = q_1 ... q_s and
+// B_l = g_l A / q_l: with x_l = q_l mod p, a = A mod p is the product of
+// the x_l, 1/a is a^(p-2) (Fermat), and each 1/x_l comes from it and the
+// partial products (Montgomery's trick); then 2 B_l / A = 2 g_l / x_l,
+// B / A = sum g_l / x_l, and the roots are (+-t - B) / A + M mod p. A prime
+// of A (a = 0) gets pasDeRacine. About 100 products modulo p per prime on
+// eight lanes, against some 15 remainders of mpz and an extended gcd, one
+// by one; four registers of eight side by side, since each product waits
+// on the one before. Returns where it stopped.
 __attribute__((target("avx512f"))) std::size_t FamilleDePolynomes::racinesParHuit(std::size_t debut, std::size_t fin) {
     constexpr int G = 4;
     const std::size_t s = s_;
@@ -260,7 +260,8 @@ void FamilleDePolynomes::racinesDuPremierB() {
     calculerC();
     std::size_t i = 2;
 #if defined(__x86_64__) && defined(__GNUC__)
-    if (vectoriel_ && avx512 && s_ <= maximumParHuit && base_.p.back() < (1u << 22)) i = racinesParHuit(2, base_.taille());
+    if (vectoriel_ && avx512 && s_ <= maximumParHuit && base_.p.back() < (1u << 22) && M_ < (1L << 22))
+        i = racinesParHuit(2, base_.taille());
 #endif
     for (; i < base_.taille(); ++i) {
         const std::uint32_t p = base_.p[i];
