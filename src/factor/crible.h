@@ -53,6 +53,7 @@ struct ParametresDuCrible {
     std::uint64_t borneDouble = 0;    // and a product of two of them below this (0: one only)
     double seuil = 0;                 // scaled: a place is a candidate when its sum reaches it
     bool vectoriel = true;            // wide registers where the processor has them
+    bool parDeux = true;              // the buckets of two polynomials filled in one pass
 };
 
 constexpr long tailleDeBloc = 1 << 15;
@@ -131,10 +132,14 @@ private:
     std::vector<std::uint64_t> inversesModulo_;  // 1 / p mod 2^64 for the odd primes of the base
     std::vector<std::uint32_t> trouves_;   // the primes that divide a candidate
     bool avx512_;
-    std::vector<std::uint32_t> seaux_;       // blocsEnTout_ buckets of capacite_ entries: i << 15 | position
+    // Two sets of seauxParJeu_ buckets (one per block, and a spare one) of
+    // capacite_ entries i << 15 | position: jeu_ is this polynomial's, the
+    // other is the next one's when suivantPret_.
+    std::vector<std::uint32_t> seaux_;
     std::vector<std::uint32_t> remplis_;     // entries in each bucket
-    std::vector<std::size_t> ecrit_;         // while filling: where the next entry of each bucket goes
-    std::size_t capacite_ = 0;
+    std::vector<std::size_t> ecrit_;         // while filling: where the next entry of each bucket goes, from its set
+    std::size_t capacite_ = 0, seauxParJeu_ = 0, jeu_ = 0;
+    bool suivantPret_ = false;
     // Consecutive primes that hit a block (the interval, for the bucket
     // primes) at least h times per root, at most h + 1 times.
     struct Groupe {

@@ -186,7 +186,8 @@ double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs) {
     // prime of the base), each with its place in the graph of cycles.
     const double relations = 20 * F * 350;
     const double matrice = F * 2 * 40 * 8;  // columns and their entries, twice over
-    const double parFil = 2.0 * static_cast<double>(p.blocs) * 2 * F * 4 + F * 4 * 20 + 4 * tailleDeBloc;
+    // Per thread: two sets of buckets, the roots and moves, the block.
+    const double parFil = 2 * 2.0 * static_cast<double>(p.blocs) * 2 * F * 4 + F * 4 * 20 + 4 * tailleDeBloc;
     return relations + matrice + coeurs * parFil + 4e6;
 }
 

@@ -240,6 +240,7 @@ void FamilleDePolynomes::choisirA() {
 
 void FamilleDePolynomes::nouveauA() {
     attente_ = nullptr;  // every root computed again
+    avance_ = false;
     choisirA();
     mpz_set_ui(B_, 0);
     for (std::size_t l = 0; l < s_; ++l) {
@@ -293,11 +294,12 @@ bool FamilleDePolynomes::suivant(std::size_t limite) {
     std::uint32_t* r1 = racine1.data();
     std::uint32_t* r2 = racine2.data();
     const std::size_t F = std::min(base_.taille(), std::max<std::size_t>(limite, 2));
-    if (F < base_.taille()) {
+    if (F < base_.taille() && !avance_) {
         attente_ = d;
         debutAttente_ = F;
         monte_ = moins;
     }
+    avance_ = false;
     std::size_t debut = 2;
 #if defined(__x86_64__) && defined(__GNUC__)
     if (avx512) debut = deplacerParSeize(r1, r2, d, p, 2, F, moins);
@@ -311,6 +313,14 @@ bool FamilleDePolynomes::suivant(std::size_t limite) {
     for (std::uint32_t i : indicesA_) racine1[i] = racine2[i] = pasDeRacine;  // the move above changed them
     calculerC();
     return true;
+}
+
+const std::uint32_t* FamilleDePolynomes::deplacementSuivant(bool& monte) const {
+    const std::uint32_t n = numero_ + 1;
+    if (n >= (1u << (s_ - 1))) return nullptr;
+    const unsigned v = static_cast<unsigned>(__builtin_ctz(n));
+    monte = (((n ^ (n >> 1)) >> v) & 1) != 0;
+    return bainv2_[v + 1].data();
 }
 
 void FamilleDePolynomes::calculerC() {

@@ -59,6 +59,12 @@ public:
     bool monte() const { return monte_; }
     // The caller has moved every pending root.
     void rattrape() { attente_ = nullptr; }
+    // The move that the next suivant leaves pending (null after the last
+    // B): the caller may make it at once, with the one pending, while it
+    // has the roots at hand, then say so by avance; suivant then leaves
+    // those roots as they are.
+    const std::uint32_t* deplacementSuivant(bool& monte) const;
+    void avance() { avance_ = true; }
 
     mpz_srcptr A() const { return A_; }
     mpz_srcptr B() const { return B_; }
@@ -91,6 +97,7 @@ private:
     const std::uint32_t* attente_ = nullptr;  // the pending move, see deplacementEnAttente
     std::size_t debutAttente_ = 0;          // from this prime on
     bool monte_ = false;
+    bool avance_ = false;  // the roots from the limit on are already those of the next B
     std::size_t premierA_ = 0, dernierA_ = 0;  // range of the base the primes of A come from
     std::size_t s_ = 0;
     double bitsCible_ = 0;  // log2 of sqrt(2 k n) / M, what A aims at

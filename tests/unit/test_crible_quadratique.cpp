@@ -137,7 +137,9 @@ TEST(CribleQuadratique, LesRacinesParHuitCommeUneAUne) {
 
 // The roots of the primes from a limit on, left by suivant for the bucket
 // fill to move (wide and scalar paths in turn, one step where nobody moves
-// them and suivant catches up), against a family that moves them all.
+// them and suivant catches up, and steps where the fill makes the next
+// move too, which suivant then leaves), against a family that moves them
+// all.
 TEST(CribleQuadratique, LeDeplacementLaisseAuRemplissage) {
     const ZZ n = semipremier(22, 23);
     const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), 400, 1.0);
@@ -154,22 +156,41 @@ TEST(CribleQuadratique, LeDeplacementLaisseAuRemplissage) {
         partiel.nouveauA();
         // The primes of A among those left to the fill (pasDeRacine kept).
         const std::size_t limite = *std::min_element(partiel.indicesDeA().begin(), partiel.indicesDeA().end()) - famille;
+        bool enAvance = false;
         for (int pas = 1; tout.suivant(); ++pas) {
             ASSERT_TRUE(partiel.suivant(limite));
-            ASSERT_NE(partiel.deplacementEnAttente(), nullptr);
+            ASSERT_EQ(partiel.deplacementEnAttente() == nullptr, enAvance);
             for (std::size_t i = 2; i < limite; ++i) ASSERT_EQ(partiel.racine1[i], tout.racine1[i]) << i;
-            if (pas % 5 == 0) continue;  // not moved here: suivant does it
-            for (std::size_t k = 0; k < ecrit.size(); ++k) ecrit[k] = k * cap;
-            for (std::size_t i = limite, j; i < F; i = j) {
-                j = i;
-                while (j < F && fin / b.p[j] == fin / b.p[i]) ++j;
-                placerDansLesSeaux(partiel.racine1.data(), partiel.racine2.data(), b.p.data(), i, j, fin / b.p[i], fin,
-                                   seaux.data(), ecrit.data(), pas % 2 == 0 && processeurAvx512(),
-                                   partiel.deplacementEnAttente(), partiel.monte());
+            if (enAvance) {
+                enAvance = false;
+                ASSERT_EQ(partiel.racine1, tout.racine1) << famille << " " << pas;
+                continue;
             }
-            partiel.rattrape();
-            ASSERT_EQ(partiel.racine1, tout.racine1) << famille << " " << pas;
-            ASSERT_EQ(partiel.racine2, tout.racine2) << famille << " " << pas;
+            if (pas % 5 == 0) continue;  // not moved here: suivant does it
+            bool monteSuivant = false;
+            const std::uint32_t* suivant = pas % 3 == 0 ? partiel.deplacementSuivant(monteSuivant) : nullptr;
+            const std::uint32_t* enAttente = partiel.deplacementEnAttente();
+            const bool monteEnAttente = partiel.monte();
+            for (int m = 0; m < (suivant != nullptr ? 2 : 1); ++m) {
+                const std::uint32_t* d = m == 0 ? enAttente : suivant;
+                const bool monte = m == 0 ? monteEnAttente : monteSuivant;
+                for (std::size_t k = 0; k < ecrit.size(); ++k) ecrit[k] = k * cap;
+                for (std::size_t i = limite, j; i < F; i = j) {
+                    j = i;
+                    while (j < F && fin / b.p[j] == fin / b.p[i]) ++j;
+                    placerDansLesSeaux(partiel.racine1.data(), partiel.racine2.data(), b.p.data(), i, j, fin / b.p[i], fin,
+                                       seaux.data(), ecrit.data(), pas % 2 == 0 && processeurAvx512(), d, monte);
+                }
+                if (m == 0) {
+                    partiel.rattrape();
+                    ASSERT_EQ(partiel.racine1, tout.racine1) << famille << " " << pas;
+                    ASSERT_EQ(partiel.racine2, tout.racine2) << famille << " " << pas;
+                }
+            }
+            if (suivant != nullptr) {
+                partiel.avance();
+                enAvance = true;
+            }
         }
         EXPECT_FALSE(partiel.suivant(limite));
         ASSERT_EQ(partiel.racine1, tout.racine1);  // the last pending move made before the end
@@ -376,11 +397,13 @@ TEST(CribleQuadratique, LesEntreesDUnSeauSurUnePlace) {
 }
 
 // The same relations, in the same order, whether the medium primes and the
-// buckets go through wide registers or not: on a 60-digit number (primes
-// of the base past 2^15, several blocks) and on one with a factor among the
-// medium primes and one among the bucket primes (primes with one root);
-// then with a base past 3.6e5, whose largest primes go through the batch
-// of entries (written bucket by bucket, the last sixteen under a mask).
+// buckets go through wide registers or not, and whether the buckets of two
+// polynomials are filled in one pass or each in its own (against the scalar
+// sieve filling one at a time): on a 60-digit number (primes of the base
+// past 2^15, several blocks) and on one with a factor among the medium
+// primes and one among the bucket primes (primes with one root); then with
+// a base past 3.6e5, whose largest primes go through the batch of entries
+// (written bucket by bucket, the last sixteen under a mask).
 TEST(CribleQuadratique, LeCribleVectorielDonneLesMemesRelations) {
     if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
     const ZZ n60 = semipremier(30, 30);
@@ -392,26 +415,29 @@ TEST(CribleQuadratique, LeCribleVectorielDonneLesMemesRelations) {
             ASSERT_NE(std::find(b.p.begin(), b.p.end(), 9001u), b.p.end());
             ASSERT_NE(std::find(b.p.begin(), b.p.end(), 40009u), b.p.end());
         }
-        std::vector<Relation> r[2];
-        for (const bool vectoriel : {false, true}) {
+        std::vector<Relation> r[3];
+        for (const auto& [v, vectoriel, parDeux] : {std::tuple{0, false, false}, {1, true, true}, {2, false, true}}) {
             ParametresDuCrible par;
             par.blocs = blocs;
             par.borneGrandPremier = 40ull * b.p.back();
             par.seuil = 50;
             par.vectoriel = vectoriel;
+            par.parDeux = parDeux;
             CribleSiqs crible(b, par, 3);
             const std::atomic<bool> jamais{false};
-            while (r[vectoriel].size() < (taille > 6000 ? 100u : 300u)) crible.famille(r[vectoriel], jamais);
+            while (r[v].size() < (taille > 6000 ? 100u : 300u)) crible.famille(r[v], jamais);
         }
-        ASSERT_EQ(r[0].size(), r[1].size());
-        for (std::size_t i = 0; i < r[0].size(); ++i) {
-            ASSERT_EQ(r[0][i].y, r[1][i].y) << i;
-            auto f0 = r[0][i].facteurs, f1 = r[1][i].facteurs;
-            std::sort(f0.begin(), f0.end());
-            std::sort(f1.begin(), f1.end());
-            ASSERT_EQ(f0, f1) << i;
-            ASSERT_EQ(r[0][i].grand, r[1][i].grand) << i;
-            ASSERT_TRUE(relationJuste(r[1][i], b)) << i;
+        for (int v : {1, 2}) {
+            ASSERT_EQ(r[0].size(), r[v].size()) << v;
+            for (std::size_t i = 0; i < r[0].size(); ++i) {
+                ASSERT_EQ(r[0][i].y, r[v][i].y) << v << " " << i;
+                auto f0 = r[0][i].facteurs, f1 = r[v][i].facteurs;
+                std::sort(f0.begin(), f0.end());
+                std::sort(f1.begin(), f1.end());
+                ASSERT_EQ(f0, f1) << v << " " << i;
+                ASSERT_EQ(r[0][i].grand, r[v][i].grand) << v << " " << i;
+                ASSERT_TRUE(relationJuste(r[v][i], b)) << v << " " << i;
+            }
         }
     }
 }
