@@ -506,12 +506,12 @@ void CribleSiqs::remplirLesSeaux() {
     for (std::size_t k = 0; k < 2 * nS; ++k) ecrit_[k] = (k % nS) * cap;
     const std::uint32_t fin = static_cast<std::uint32_t>(2 * poly_.M());
     constexpr std::size_t tranche = 512;  // primes at a time, a multiple of 16
+    // Entries so far in bucket b of set u.
+    auto remplies = [&](std::size_t u, std::size_t b) { return static_cast<std::uint32_t>(ecrit_[u * nS + b] - b * cap); };
     for (std::size_t t = 0; t < tranches_.size(); ++t) {
-        for (std::size_t j = 0; j < jeux; ++j) {
-            const std::size_t u = jeu_ ^ j;
+        for (std::size_t j = 0; j < jeux; ++j)
             for (std::size_t b = 0; b < nS; ++b)
-                debutsDeTranche_[(u * tranches_.size() + t) * nS + b] = static_cast<std::uint32_t>(ecrit_[u * nS + b] - b * cap);
-        }
+                debutsDeTranche_[((jeu_ ^ j) * tranches_.size() + t) * nS + b] = remplies(jeu_ ^ j, b);
         for (std::size_t g = tranches_[t].premierGroupe; g < tranches_[t].finGroupes; ++g) {
             const Groupe& gr = groupesGrands_[g];
             for (std::size_t i = gr.debut; i < gr.fin; i += tranche) {
@@ -530,10 +530,8 @@ void CribleSiqs::remplirLesSeaux() {
         poly_.avance();
         suivantPret_ = true;
     }
-    for (std::size_t j = 0; j < jeux; ++j) {
-        const std::size_t u = jeu_ ^ j;
-        for (std::size_t b = 0; b < nS; ++b) remplis_[u * nS + b] = static_cast<std::uint32_t>(ecrit_[u * nS + b] - b * cap);
-    }
+    for (std::size_t j = 0; j < jeux; ++j)
+        for (std::size_t b = 0; b < nS; ++b) remplis_[(jeu_ ^ j) * nS + b] = remplies(jeu_ ^ j, b);
 }
 
 void CribleSiqs::polynome(std::vector<Relation>& sortie) {

@@ -102,12 +102,15 @@ __attribute__((target("avx512f"))) std::size_t FamilleDePolynomes::racinesParHui
             }
         }
         // a^(p - 2), from the high bit of p - 2 < 2^22 down.
-        for (int g = 0; g < G; ++g) ainv[g] = un;
+        __m512i e[G];
+        for (int g = 0; g < G; ++g) {
+            ainv[g] = un;
+            e[g] = _mm512_sub_epi64(_mm512_cvtepu32_epi64(p32[g]), deux);
+        }
         for (int bit = 21; bit >= 0; --bit)
             for (int g = 0; g < G; ++g) {
-                const __m512i e = _mm512_sub_epi64(_mm512_cvtepu32_epi64(p32[g]), deux);
                 ainv[g] = produitModulo(ainv[g], ainv[g], pv[g], inverse[g]);
-                const __mmask8 m = _mm512_test_epi64_mask(e, _mm512_set1_epi64(1LL << bit));
+                const __mmask8 m = _mm512_test_epi64_mask(e[g], _mm512_set1_epi64(1LL << bit));
                 ainv[g] = _mm512_mask_mov_pd(ainv[g], m, produitModulo(ainv[g], partiel[s][g], pv[g], inverse[g]));
             }
         // From 1 / (x_1 ... x_s) down: 1 / x_l = partiel[l] / (x_1 ... x_l).
@@ -133,7 +136,8 @@ __attribute__((target("avx512f"))) std::size_t FamilleDePolynomes::racinesParHui
             const __m512d tv = _mm512_cvtepu32_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + k)));
             const __m512d m = produitModulo(Md, un, pv[g], inverse[g]);
             const __m512d u1 = produitModulo(differenceModulo(tv, b, pv[g]), ainv[g], pv[g], inverse[g]);
-            const __m512d u2 = produitModulo(differenceModulo(differenceModulo(zero, tv, pv[g]), b, pv[g]), ainv[g], pv[g], inverse[g]);
+            const __m512d moinsT = differenceModulo(zero, tv, pv[g]);
+            const __m512d u2 = produitModulo(differenceModulo(moinsT, b, pv[g]), ainv[g], pv[g], inverse[g]);
             const __mmask8 deA = _mm512_cmp_pd_mask(a, zero, _CMP_EQ_OQ);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(racine1.data() + k),
                                 _mm512_cvtpd_epu32(_mm512_mask_mov_pd(sommeModulo(u1, m, pv[g]), deA, absente)));
@@ -285,9 +289,8 @@ bool FamilleDePolynomes::suivant(std::size_t limite) {
         attente_ = nullptr;
     }
     if (++numero_ >= (1u << (s_ - 1))) return false;
-    const unsigned v = static_cast<unsigned>(__builtin_ctz(numero_));
-    const std::size_t l = v + 1;
-    const bool moins = (((numero_ ^ (numero_ >> 1)) >> v) & 1) != 0;
+    bool moins = false;
+    const std::size_t l = pasDeGray(numero_, moins);
     mpz_mul_2exp(tmp_, &Bl_[l], 1);
     const std::uint32_t* d = bainv2_[l].data();
     const std::uint32_t* p = base_.p.data();
@@ -315,12 +318,16 @@ bool FamilleDePolynomes::suivant(std::size_t limite) {
     return true;
 }
 
+std::size_t FamilleDePolynomes::pasDeGray(std::uint32_t n, bool& moins) {
+    const unsigned v = static_cast<unsigned>(__builtin_ctz(n));
+    moins = (((n ^ (n >> 1)) >> v) & 1) != 0;
+    return v + 1;
+}
+
 const std::uint32_t* FamilleDePolynomes::deplacementSuivant(bool& monte) const {
     const std::uint32_t n = numero_ + 1;
     if (n >= (1u << (s_ - 1))) return nullptr;
-    const unsigned v = static_cast<unsigned>(__builtin_ctz(n));
-    monte = (((n ^ (n >> 1)) >> v) & 1) != 0;
-    return bainv2_[v + 1].data();
+    return bainv2_[pasDeGray(n, monte)].data();
 }
 
 void FamilleDePolynomes::calculerC() {

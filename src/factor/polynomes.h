@@ -81,6 +81,9 @@ private:
     void racinesDuPremierB();
     std::size_t racinesParHuit(std::size_t debut, std::size_t fin);
     void calculerC();  // C = (B^2 - k n) / A
+    // The step to the n-th B in Gray code order: the l of B_l that changes
+    // sign, and whether it is taken off (B - 2 B_l).
+    static std::size_t pasDeGray(std::uint32_t n, bool& moins);
 
     const BaseDeFacteurs& base_;
     long M_;
