@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "factor/algebre_lineaire.h"
 
+#include "factor/lanczos.h"
+
 #include <flint/flint.h>
 #include <flint/qsieve.h>
 
@@ -24,6 +26,29 @@ class GraineFlint {
     GraineFlint& operator=(const GraineFlint&) = delete;
     flint_rand_t etat;
 };
+
+std::vector<Dependance> dependancesParFlint(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine) {
+    std::vector<la_col_t> m(colonnes.size());
+    std::vector<std::vector<slong>> entrees(colonnes.size());
+    for (std::size_t c = 0; c < colonnes.size(); ++c) {
+        entrees[c].assign(colonnes[c].begin(), colonnes[c].end());
+        m[c].data = entrees[c].data();
+        m[c].weight = static_cast<slong>(entrees[c].size());
+        m[c].orig = static_cast<slong>(c);
+    }
+    GraineFlint g(graine);
+    std::uint64_t* nuls = block_lanczos(g.etat, static_cast<slong>(lignes), 0, static_cast<slong>(colonnes.size()), m.data());
+    std::vector<Dependance> d;
+    if (nuls == nullptr) return d;
+    for (int bit = 0; bit < 64; ++bit) {
+        Dependance dep;
+        for (std::size_t c = 0; c < colonnes.size(); ++c)
+            if ((nuls[c] >> bit) & 1) dep.push_back(static_cast<std::size_t>(m[c].orig));
+        if (!dep.empty()) d.push_back(std::move(dep));
+    }
+    flint_free(nuls);
+    return d;
+}
 
 }  // namespace
 
@@ -65,7 +90,8 @@ std::vector<Dependance> dependancesParGauss(const std::vector<ColonneGF2>& colon
     return d;
 }
 
-std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine) {
+std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine,
+                                    unsigned fils) {
     // Rows met once and their columns out, until none is left; then the
     // columns beyond the rows plus 64.
     std::vector<bool> garde(colonnes.size(), true);
@@ -111,24 +137,18 @@ std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std
     if (actives < lignesDense) {
         d = dependancesParGauss(reduites, actives);
     } else {
-        std::vector<la_col_t> m(reduites.size());
-        std::vector<std::vector<slong>> entrees(reduites.size());
-        for (std::size_t c = 0; c < reduites.size(); ++c) {
-            entrees[c].assign(reduites[c].begin(), reduites[c].end());
-            m[c].data = entrees[c].data();
-            m[c].weight = static_cast<slong>(entrees[c].size());
-            m[c].orig = static_cast<slong>(c);
+        std::vector<std::uint64_t> noyau = noyauParLanczos(reduites, actives, graine, fils);
+        if (noyau.empty()) noyau = noyauParLanczos(reduites, actives, graine + 0x9E3779B97F4A7C15ull, fils);
+        if (!noyau.empty()) {
+            for (int bit = 0; bit < 64; ++bit) {
+                Dependance dep;
+                for (std::size_t c = 0; c < reduites.size(); ++c)
+                    if ((noyau[c] >> bit) & 1) dep.push_back(c);
+                if (!dep.empty()) d.push_back(std::move(dep));
+            }
+        } else {
+            d = dependancesParFlint(reduites, actives, graine);  // broken down twice: FLINT's, on one core
         }
-        GraineFlint g(graine);
-        std::uint64_t* nuls = block_lanczos(g.etat, static_cast<slong>(actives), 0, static_cast<slong>(reduites.size()), m.data());
-        if (nuls == nullptr) return {};
-        for (int bit = 0; bit < 64; ++bit) {
-            Dependance dep;
-            for (std::size_t c = 0; c < reduites.size(); ++c)
-                if ((nuls[c] >> bit) & 1) dep.push_back(static_cast<std::size_t>(m[c].orig));
-            if (!dep.empty()) d.push_back(std::move(dep));
-        }
-        flint_free(nuls);
     }
     // Each one checked: a wrong dependency would only waste a square root.
     std::vector<Dependance> justes;

@@ -2,9 +2,9 @@
 // Dependencies over GF(2) among the columns of a sparse matrix (each column
 // the rows where it has a 1): sets of columns that sum to zero. Rows met
 // once are removed with their column until none is left, the columns beyond
-// the rows plus 64 dropped; then block Lanczos (FLINT's block_lanczos, from
-// P. L. Montgomery's algorithm) finds up to 64 dependencies at once, or
-// dense elimination when the matrix is small.
+// the rows plus 64 dropped; then block Lanczos (factor/lanczos.h, on the
+// threads given; FLINT's block_lanczos if it breaks down) finds up to 64
+// dependencies at once, or dense elimination when the matrix is small.
 //
 // Cost: block Lanczos O(w n^2 / 64) word operations for n columns of w
 // entries each (seconds at n = 50,000); dense elimination O(n^3 / 64).
@@ -21,7 +21,8 @@ using ColonneGF2 = std::vector<std::uint32_t>;  // rows with a 1, increasing
 using Dependance = std::vector<std::size_t>;    // columns that sum to zero
 
 // At most 64 nonempty dependencies (none when there is none or the method fails).
-std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine);
+std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine,
+                                    unsigned fils = 1);
 
 // The same by dense elimination on the whole matrix: the reference.
 std::vector<Dependance> dependancesParGauss(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::size_t maximum = 64);

@@ -264,7 +264,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             std::sort(col.begin(), col.end());
             matrice.push_back(std::move(col));
         }
-        const auto deps = dependances(matrice, base.taille(), 1 + static_cast<std::uint64_t>(essai));
+        const auto deps = dependances(matrice, base.taille(), 1 + static_cast<std::uint64_t>(essai), std::max(1u, coeurs));
         for (const Dependance& d : deps) {
             verifierInterruption();
             std::vector<const Relation*> rel;
