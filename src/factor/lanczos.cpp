@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "factor/lanczos.h"
 
+#if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -134,10 +137,11 @@ class Barriere {
             return;
         }
         for (unsigned tours = 0; generation_.load(std::memory_order_acquire) == g; ++tours) {
-            if (tours < 2000)
-                _mm_pause();
+            if (tours >= 2000) std::this_thread::yield();
+#if defined(__x86_64__) || defined(__i386__)
             else
-                std::this_thread::yield();
+                _mm_pause();
+#endif
         }
     }
 
@@ -221,8 +225,15 @@ class Lanczos {
                 break;  // fewer threads
             }
         }
-        nombre_ = static_cast<unsigned>(equipe.size()) + 1;
-        partager();
+        try {
+            nombre_ = static_cast<unsigned>(equipe.size()) + 1;
+            partager();
+        } catch (...) {  // memory: the threads go without working
+            nombre_ = 1;
+            depart.store(-1, std::memory_order_release);
+            for (std::thread& t : equipe) t.join();
+            throw;
+        }
         depart.store(1, std::memory_order_release);
         boucle(0);
         for (std::thread& t : equipe) t.join();
@@ -467,8 +478,8 @@ std::vector<std::uint64_t> noyauParLanczos(const std::vector<std::vector<std::ui
     std::size_t entrees = 0;
     for (const auto& c : colonnes) entrees += c.size();
     if (colonnes.empty() || entrees >= (1ull << 32)) return {};
-    Lanczos l(colonnes, lignes, graine);
-    return l.noyau(fils);
+    auto l = std::make_unique<Lanczos>(colonnes, lignes, graine);  // 70 KB of tables: not on the stack
+    return l->noyau(fils);
 }
 
 }  // namespace harmo
