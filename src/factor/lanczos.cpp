@@ -161,29 +161,29 @@ class Lanczos {
         for (const auto& c : colonnes)
             for (std::uint32_t l : c) ++poids[l];
         for (std::size_t l = 0; l < std::min<std::size_t>(m_, 4096); ++l)
-            if (poids[l] * 128 >= n_) d_ = l + 1;
+            if (static_cast<std::size_t>(poids[l]) * 128 >= n_) d_ = l + 1;
         debutColonne_.assign(n_ + 1, 0);
         finDense_.assign(n_, 0);
         debutLigne_.assign(m_ + 1, 0);
         for (std::size_t c = 0; c < n_; ++c) {
-            debutColonne_[c + 1] = debutColonne_[c] + static_cast<std::uint32_t>(colonnes[c].size());
-            finDense_[c] = debutColonne_[c] + static_cast<std::uint32_t>(std::lower_bound(colonnes[c].begin(), colonnes[c].end(), d_) - colonnes[c].begin());
+            const auto& col = colonnes[c];
+            debutColonne_[c + 1] = debutColonne_[c] + static_cast<std::uint32_t>(col.size());
+            finDense_[c] = debutColonne_[c] + static_cast<std::uint32_t>(std::lower_bound(col.begin(), col.end(), d_) - col.begin());
         }
         // The dense rows by blocks of columns: row by row within a block,
         // the block's words stay in L1 while its rows are summed.
         const std::size_t blocs = (n_ + colonnesParBloc - 1) / colonnesParBloc;
+        auto ligneDuBloc = [&](std::size_t c, std::uint32_t l) { return (c / colonnesParBloc) * d_ + l; };
         debutDense_.assign(blocs * d_ + 1, 0);
         for (std::size_t c = 0; c < n_; ++c)
-            for (std::uint32_t k = debutColonne_[c]; k < finDense_[c]; ++k) ++debutDense_[(c / colonnesParBloc) * d_ + colonnes[c][k - debutColonne_[c]] + 1];
+            for (std::uint32_t l : colonnes[c])
+                if (l < d_) ++debutDense_[ligneDuBloc(c, l) + 1];
         for (std::size_t i = 0; i < blocs * d_; ++i) debutDense_[i + 1] += debutDense_[i];
         colonnesDense_.resize(debutDense_.back());
-        {
-            std::vector<std::uint32_t> ici(debutDense_.begin(), debutDense_.end() - 1);
-            for (std::size_t c = 0; c < n_; ++c)
-                for (std::uint32_t k = debutColonne_[c]; k < finDense_[c]; ++k)
-                    colonnesDense_[ici[(c / colonnesParBloc) * d_ + colonnes[c][k - debutColonne_[c]]]++] =
-                        static_cast<std::uint16_t>(c % colonnesParBloc);
-        }
+        std::vector<std::uint32_t> ici(debutDense_.begin(), debutDense_.end() - 1);
+        for (std::size_t c = 0; c < n_; ++c)
+            for (std::uint32_t l : colonnes[c])
+                if (l < d_) colonnesDense_[ici[ligneDuBloc(c, l)]++] = static_cast<std::uint16_t>(c % colonnesParBloc);
         for (std::size_t l = d_; l < m_; ++l) debutLigne_[l + 1] = poids[l];
         for (std::size_t l = 0; l < m_; ++l) debutLigne_[l + 1] += debutLigne_[l];
         lignesDe_.resize(debutColonne_[n_]);
@@ -408,7 +408,9 @@ class Lanczos {
         struct Mot {
             u64 a, b;
         };
-        auto impair = [](const Mot& x, const Mot& y) { return (__builtin_parityll(x.a & y.a) ^ __builtin_parityll(x.b & y.b)) != 0; };
+        auto impair = [](const Mot& x, const Mot& y) {
+            return (__builtin_parityll(x.a & y.a) ^ __builtin_parityll(x.b & y.b)) != 0;
+        };
         std::vector<Mot> comb(128);
         for (int j = 0; j < 128; ++j) comb[j] = j < 64 ? Mot{1ull << j, 0} : Mot{0, 1ull << (j - 64)};
         std::vector<int> actifs(128);
