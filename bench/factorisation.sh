@@ -11,6 +11,8 @@
 #                                          H(170); 60, 70 and 80 digits
 #   bash bench/factorisation.sh tous       the engine alone on the whole numerator of
 #                                          H(n), n = 2..200 (NMAX): digits, wall, CPU
+#   bash bench/factorisation.sh lanczos    the engine's block Lanczos beside FLINT's on a
+#                                          matrix shaped like the sieve's at 85 digits (LIGNES)
 set -u
 mode=${1:-}
 cd "$(dirname "$0")/.."
@@ -20,6 +22,12 @@ trap 'rm -rf "$tmp"' EXIT
 g++ -O2 -std=c++17 -Isrc bench/factorisation.cpp -o "$tmp/factorisation" build/libharmo_core.a \
   -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
 limite=${LIMITE:-300}
+if [ "$mode" = lanczos ]; then
+  g++ -O2 -std=c++17 -Isrc bench/lanczos.cpp -o "$tmp/lanczos" build/libharmo_core.a \
+    -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
+  "$tmp/lanczos" "${LIGNES:-47000}"
+  exit 0
+fi
 if [ "$mode" = tous ]; then
   printf '%-5s %8s %10s %10s\n' n chiffres mur CPU
   pire=0
