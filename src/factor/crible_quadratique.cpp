@@ -41,7 +41,9 @@ namespace {
 // 74-digit part), the whole of H(199)'s numerator took 234 s on a third
 // day, and more than 300 s in a run of every n an hour later. With the
 // roots of each new A computed eight primes at a time (3.5 % of the time
-// down to 0.5 %), 263 s in a run of every n on a fourth day.
+// down to 0.5 %), 263 s in a run of every n on a fourth day; with the
+// linear algebra on both cores (11 s down to 6 s), 261 s on a fifth, and
+// 339 s when run alone ten minutes later (the CPU seconds as much higher).
 const struct {
     long chiffres;
     ParametresSiqs p;
