@@ -8,10 +8,8 @@
 // three times; prints the seconds of each and the vectors found.
 //   lanczos [rows]     (default 47,000: the size of H(193)'s 85-digit matrix)
 #include "commun/coeurs.h"
+#include "factor/algebre_lineaire.h"
 #include "factor/lanczos.h"
-
-#include <flint/flint.h>
-#include <flint/qsieve.h>
 
 #include <algorithm>
 #include <chrono>
@@ -61,23 +59,12 @@ int justes(const Matrice& m, std::size_t lignes, const std::vector<std::uint64_t
     return __builtin_popcountll(nonNuls & ~faux);
 }
 
+// FLINT's kernel as words of 64 bits, the k-th dependency in bit k.
 std::vector<std::uint64_t> parFlint(const Matrice& m, std::size_t lignes) {
-    std::vector<la_col_t> cols(m.size());
-    std::vector<std::vector<slong>> entrees(m.size());
-    for (std::size_t c = 0; c < m.size(); ++c) {
-        entrees[c].assign(m[c].begin(), m[c].end());
-        cols[c].data = entrees[c].data();
-        cols[c].weight = static_cast<slong>(entrees[c].size());
-        cols[c].orig = static_cast<slong>(c);
-    }
-    flint_rand_t etat;
-    flint_randinit(etat);
-    std::uint64_t* nuls = block_lanczos(etat, static_cast<slong>(lignes), 0, static_cast<slong>(m.size()), cols.data());
-    flint_randclear(etat);
     std::vector<std::uint64_t> z(m.size(), 0);
-    if (nuls == nullptr) return {};
-    for (std::size_t c = 0; c < m.size(); ++c) z[static_cast<std::size_t>(cols[c].orig)] = nuls[c];
-    flint_free(nuls);
+    const auto d = harmo::dependancesParFlint(m, lignes, 1);
+    for (std::size_t k = 0; k < d.size(); ++k)
+        for (std::size_t c : d[k]) z[c] |= 1ull << k;
     return z;
 }
 

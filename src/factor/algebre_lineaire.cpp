@@ -27,6 +27,8 @@ class GraineFlint {
     flint_rand_t etat;
 };
 
+}  // namespace
+
 std::vector<Dependance> dependancesParFlint(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine) {
     std::vector<la_col_t> m(colonnes.size());
     std::vector<std::vector<slong>> entrees(colonnes.size());
@@ -49,8 +51,6 @@ std::vector<Dependance> dependancesParFlint(const std::vector<ColonneGF2>& colon
     flint_free(nuls);
     return d;
 }
-
-}  // namespace
 
 std::vector<Dependance> dependancesParGauss(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::size_t maximum) {
     const std::size_t n = colonnes.size();

@@ -24,6 +24,10 @@ using Dependance = std::vector<std::size_t>;    // columns that sum to zero
 std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine,
                                     unsigned fils = 1);
 
+// The kernel by FLINT's block_lanczos, on one core, without the removal of
+// singletons (none when it fails): what dependances falls back to.
+std::vector<Dependance> dependancesParFlint(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine);
+
 // The same by dense elimination on the whole matrix: the reference.
 std::vector<Dependance> dependancesParGauss(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::size_t maximum = 64);
 

@@ -163,13 +163,8 @@ class Lanczos {
         for (std::size_t l = 0; l < std::min<std::size_t>(m_, 4096); ++l)
             if (static_cast<std::size_t>(poids[l]) * 128 >= n_) d_ = l + 1;
         debutColonne_.assign(n_ + 1, 0);
-        finDense_.assign(n_, 0);
         debutLigne_.assign(m_ + 1, 0);
-        for (std::size_t c = 0; c < n_; ++c) {
-            const auto& col = colonnes[c];
-            debutColonne_[c + 1] = debutColonne_[c] + static_cast<std::uint32_t>(col.size());
-            finDense_[c] = debutColonne_[c] + static_cast<std::uint32_t>(std::lower_bound(col.begin(), col.end(), d_) - col.begin());
-        }
+        for (std::size_t c = 0; c < n_; ++c) debutColonne_[c + 1] = debutColonne_[c] + static_cast<std::uint32_t>(colonnes[c].size());
         // The dense rows by blocks of columns: row by row within a block,
         // the block's words stay in L1 while its rows are summed.
         const std::size_t blocs = (n_ + colonnesParBloc - 1) / colonnesParBloc;
@@ -416,11 +411,10 @@ class Lanczos {
         std::vector<int> actifs(128);
         for (int j = 0; j < 128; ++j) actifs[j] = j;
         // Images under B, row by row: a pivot there is not in the kernel.
-        std::vector<u64> bx(m_), bv(m_);
         parB(x_.data());
-        bx = w_;
+        const std::vector<u64> bx = w_;
         parB(dernier_);
-        bv = w_;
+        const std::vector<u64>& bv = w_;
         auto eliminer = [&](const Mot& ligne, std::vector<int>* gardes) {
             int pivot = -1;
             for (int j : actifs)
@@ -452,9 +446,8 @@ class Lanczos {
 
     std::size_t n_, m_;
     std::size_t d_ = 0;  // rows [0, d_) dense
-    // Column by column, the dense rows first (up to finDense_); row by row,
-    // the other rows only.
-    std::vector<std::uint32_t> debutColonne_, finDense_, lignesDe_, debutLigne_, colonnesDe_;
+    // Column by column, every row; row by row, the other rows only.
+    std::vector<std::uint32_t> debutColonne_, lignesDe_, debutLigne_, colonnesDe_;
     std::vector<std::uint32_t> debutDense_;    // block b, row r: from debutDense_[b d_ + r]
     std::vector<std::uint16_t> colonnesDense_;  // columns within the block
     std::array<std::vector<u64>, 4> v_;
