@@ -5,14 +5,9 @@
 #include <cstring>
 
 #include "commun/pont_gmp.h"
-#include "factor/deplacement_avx512.h"
+#include "factor/noyaux.h"
 
 #include <flint/ulong_extras.h>
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace harmo {
 
@@ -23,387 +18,13 @@ namespace {
 constexpr std::uint32_t plusPetitCrible = 256;
 // From this size on, primes go through the buckets.
 constexpr std::uint32_t debutDesSeaux = tailleDeBloc;
-// From this size on (a few hits per block), medium primes are sieved
-// sixteen at a time when the processor allows.
-constexpr std::uint32_t debutVectoriel = 1 << 13;
 
 }  // namespace
-
-bool processeurAvx512() {
-#if defined(__x86_64__) && defined(__GNUC__)
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
-#else
-    return false;
-#endif
-}
-
-namespace {
-
-#if defined(__x86_64__) && defined(__GNUC__)
-// GCC 12's own intrinsics start from an undefined register.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-__attribute__((target("avx512f,avx512dq,avx512vl"))) std::size_t racinesAtteintesAvx512(
-    std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1, const std::uint32_t* r2,
-    std::size_t& i, std::size_t fin, std::uint32_t* trouves) {
-    std::size_t n = 0;
-    const __m512i j64 = _mm512_set1_epi64(static_cast<long long>(j));
-    const __m256i j32 = _mm256_set1_epi32(static_cast<int>(j));
-    for (; i + 8 <= fin; i += 8) {
-        const __m512i q = _mm512_srli_epi64(_mm512_mullo_epi64(j64, _mm512_loadu_si512(inverses + i)), 40);
-        const __m256i m = _mm256_sub_epi32(
-            j32, _mm256_mullo_epi32(_mm512_cvtepi64_epi32(q), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i))));
-        unsigned k = _mm256_cmpeq_epi32_mask(m, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r1 + i))) |
-                     _mm256_cmpeq_epi32_mask(m, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r2 + i)));
-        for (; k != 0; k &= k - 1) trouves[n++] = static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctz(k)));
-    }
-    return n;
-}
-
-// entreesSur, sixteen entries at a time.
-__attribute__((target("avx512f"))) std::size_t entreesSurAvx512(std::uint32_t pos, const std::uint32_t* seau, std::size_t& k,
-                                                                 std::size_t n, std::uint32_t* trouves) {
-    std::size_t t = 0;
-    const __m512i masque = _mm512_set1_epi32(tailleDeBloc - 1), place = _mm512_set1_epi32(static_cast<int>(pos));
-    for (; k + 16 <= n; k += 16) {
-        const __m512i e = _mm512_loadu_si512(seau + k);
-        const __mmask16 m = _mm512_cmpeq_epi32_mask(_mm512_and_si512(e, masque), place);
-        if (m == 0) continue;
-        _mm512_mask_compressstoreu_epi32(trouves + t, m, _mm512_srli_epi32(e, 15));
-        t += static_cast<std::size_t>(__builtin_popcount(m));
-    }
-    return t;
-}
-
-// Sixteen primes p[i] of [debut, fin) with the same number h of hits per
-// root in a block (give or take one) and the same logarithm l: their
-// places in the block gathered (the last only when inside, packed under a
-// mask: sent to the spare byte, the additions there waited on each other,
-// 2.6 cycles per hit against 1.5 measured alone at 2^13..2^15), then l
-// added at each; pos1 and pos2 moved to the next block. A prime of A
-// (pasDeRacine) only touches the spare byte tailleDeBloc, a prime with one
-// root (r1 = r2) sieves it once.
-__attribute__((target("avx512f"))) void cribleParSeizeAvx512(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2,
-                                                             const std::uint32_t* p, std::size_t debut, std::size_t fin,
-                                                             std::uint32_t h, std::uint8_t l) {
-    // The places of several runs of sixteen, added at once: the additions
-    // then read stores long done.
-    constexpr std::uint32_t place = 1024;
-    alignas(64) std::uint32_t places[place + 32 * (tailleDeBloc / debutVectoriel + 1)];
-    std::uint32_t n = 0;
-    const __m512i T = _mm512_set1_epi32(tailleDeBloc), zero = _mm512_setzero_si512(), absente = _mm512_set1_epi32(-1);
-    for (std::size_t i = debut; i < fin; i += 16) {
-        __m512i a = _mm512_loadu_si512(pos1 + i), b = _mm512_loadu_si512(pos2 + i);
-        const __m512i pv = _mm512_loadu_si512(p + i);
-        const __mmask16 deA = _mm512_cmpeq_epi32_mask(a, absente);
-        const __mmask16 seule = static_cast<__mmask16>(_mm512_cmpeq_epi32_mask(a, b) & ~deA);
-        const __m512i pa = _mm512_mask_mov_epi32(pv, deA, zero);
-        const __m512i pb = _mm512_mask_mov_epi32(pv, deA | seule, zero);
-        a = _mm512_mask_mov_epi32(a, deA, T);
-        b = _mm512_mask_mov_epi32(b, deA | seule, T);
-        for (std::uint32_t k = 0; k < h; ++k, n += 32) {
-            _mm512_storeu_si512(places + n, a);
-            _mm512_storeu_si512(places + n + 16, b);
-            a = _mm512_add_epi32(a, pa);
-            b = _mm512_add_epi32(b, pb);
-        }
-        const __mmask16 da = _mm512_cmplt_epu32_mask(a, T), db = _mm512_cmplt_epu32_mask(b, T);
-        _mm512_storeu_si512(places + n, _mm512_maskz_compress_epi32(da, a));
-        n += static_cast<std::uint32_t>(__builtin_popcount(da));
-        _mm512_storeu_si512(places + n, _mm512_maskz_compress_epi32(db, b));
-        n += static_cast<std::uint32_t>(__builtin_popcount(db));
-        __m512i an = _mm512_sub_epi32(_mm512_add_epi32(a, _mm512_maskz_mov_epi32(da, pa)), T);
-        __m512i bn = _mm512_sub_epi32(_mm512_add_epi32(b, _mm512_maskz_mov_epi32(db, pb)), T);
-        an = _mm512_mask_mov_epi32(an, deA, absente);
-        bn = _mm512_mask_mov_epi32(bn, deA, absente);
-        bn = _mm512_mask_mov_epi32(bn, seule, an);
-        _mm512_storeu_si512(pos1 + i, an);
-        _mm512_storeu_si512(pos2 + i, bn);
-        if (n >= place) {
-            for (std::uint32_t k = 0; k < n; ++k) s[places[k]] += l;
-            n = 0;
-        }
-    }
-    for (std::uint32_t k = 0; k < n; ++k) s[places[k]] += l;
-}
-
-// Bucket by bucket where 32 roots bring at least this many entries per
-// bucket (see placerParSeize).
-constexpr double densiteMinimale = 0.34;
-
-// The lanes of e in x packed and written from w on, w moved past them: a
-// whole register written, so up to 15 words past them.
-__attribute__((target("avx512f"), always_inline)) inline void ecrireSousMasque(std::uint32_t*& w, __mmask16 x, __m512i e) {
-    _mm512_storeu_si512(w, _mm512_maskz_compress_epi32(x, e));
-    w += __builtin_popcount(x);
-}
-
-// The entries ea of the lanes in ma, into buckets a >> 15, then those of
-// eb in mb, into buckets b >> 15 (all below nb); w[s] is where bucket s
-// goes on. With nb known when compiling (NB), the loop is unrolled and the
-// write pointers stay in registers: no pointer goes through memory and
-// back from one step to the next.
-template <unsigned NB>
-__attribute__((target("avx512f"), always_inline)) inline void ecrireDansLesSeaux(__m512i a, __mmask16 ma, __m512i ea, __m512i b,
-                                                                               __mmask16 mb, __m512i eb, std::uint32_t nb,
-                                                                               std::uint32_t** w) {
-    const __m512i na = _mm512_srli_epi32(a, 15), nbv = _mm512_srli_epi32(b, 15);
-    const std::uint32_t n = NB != 0 ? NB : nb;
-#pragma GCC unroll 16
-    for (std::uint32_t s = 0; s < n; ++s) {
-        const __m512i sv = _mm512_set1_epi32(static_cast<int>(s));
-        const __mmask16 xa = _mm512_mask_cmpeq_epi32_mask(ma, na, sv), xb = _mm512_mask_cmpeq_epi32_mask(mb, nbv, sv);
-        ecrireSousMasque(w[s], xa, ea);
-        ecrireSousMasque(w[s], xb, eb);
-    }
-}
-
-// The n entries of a batch, with their bucket numbers, written to the
-// buckets (w[s]: where bucket s goes on). With NB known, bucket by bucket
-// sixteen at a time, as in ecrireDansLesSeaux: no write pointer waits on
-// the one before it. Else entry by entry.
-template <unsigned NB>
-__attribute__((target("avx512f"), always_inline)) inline void viderParSeize(const std::uint32_t* entrees,
-                                                                          const std::uint32_t* numeros, unsigned n,
-                                                                          std::uint32_t** w) {
-    if (NB == 0) {
-        for (unsigned u = 0; u < n; ++u) *w[numeros[u]]++ = entrees[u];
-        return;
-    }
-    for (unsigned u = 0; u < n; u += 16) {
-        const __mmask16 m = n - u >= 16 ? 0xffff : static_cast<__mmask16>((1u << (n - u)) - 1);
-        const __m512i e = _mm512_load_si512(entrees + u), nv = _mm512_load_si512(numeros + u);
-#pragma GCC unroll 16
-        for (std::uint32_t s = 0; s < NB; ++s) {
-            ecrireSousMasque(w[s], _mm512_mask_cmpeq_epi32_mask(m, nv, _mm512_set1_epi32(static_cast<int>(s))), e);
-        }
-    }
-}
-
-// The bucket entries (i << 15 | j mod 2^15, into bucket j >> 15) of the
-// roots j of the primes p[i], i in [debut, fin), sixteen at a time, each
-// root inside [0, finIntervalle) h or h + 1 times: gathered under a mask
-// (none for a prime of A, one root when r1 = r2, the last hit only when
-// inside), then written one of two ways.
-// - Bucket by bucket: the entries of each bucket packed and written at
-//   once, a whole register, so up to 15 words past the bucket's end, which
-//   its capacity leaves room for. Every bucket costs a step, entries or not.
-// - Through a batch of entries and bucket numbers, 16 entries to a
-//   register, which viderParSeize then writes bucket by bucket (entry by
-//   entry when NB is 0).
-// The first is chosen where 32 roots bring on average at least one entry
-// for every three buckets. The write pointers are kept in registers when
-// the number of buckets NB is known when compiling; through memory, each
-// one waited on the store of the one before. Measured alone on this
-// machine (cycles per entry, 6 buckets, every prime of each range): from
-// 2^15 to 1.6e6, 3.2 against 4.1 with the pointers in memory and the
-// batch entry by entry; 2^15 to 3.6e5 (bucket by bucket) 1.6-1.7 against
-// 2.1; 3.6e5 to 1.6e6 (through the batch) 4.1 against 5.7. With 16
-// buckets (100 digits) no better: 3.9-4.1 either way, so NB is 0 there.
-template <unsigned NB>
-__attribute__((target("avx512f"))) void placerParSeize(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p,
-                                                       std::size_t debut, std::size_t fin, std::uint32_t h,
-                                                       std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
-                                                       const std::uint32_t* d, bool monte) {
-    const std::uint32_t nb = NB != 0 ? NB : finIntervalle >> 15;
-    // Entries brought by 32 roots in a step before the last, and in the last.
-    const double parPas = 32, dernier = 32.0 * (finIntervalle - h * p[debut]) / p[debut];
-    const bool parSeauPlein = parPas * densiteMinimale >= nb, parSeauDernier = dernier * densiteMinimale >= nb;
-    constexpr unsigned place = 1024;
-    alignas(64) std::uint32_t entrees[place + 32], numeros[place + 32];
-    unsigned n = 0;
-    // Where each bucket goes on, kept here (in registers when NB is known)
-    // and given back to ecrit at the end.
-    std::uint32_t* w[NB != 0 ? NB : 64];
-    std::uint32_t** pw = w;
-    std::vector<std::uint32_t*> plus;
-    if (NB == 0 && nb > 64) {
-        plus.resize(nb);
-        pw = plus.data();
-    }
-    for (std::uint32_t s = 0; s < nb; ++s) pw[s] = seaux + ecrit[s];
-    const __m512i absente = _mm512_set1_epi32(-1), bas = _mm512_set1_epi32(tailleDeBloc - 1),
-                  limite = _mm512_set1_epi32(static_cast<int>(finIntervalle));
-    const __m512i rang = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    for (std::size_t i = debut; i < fin; i += 16) {
-        __m512i a = _mm512_loadu_si512(r1 + i), b = _mm512_loadu_si512(r2 + i);
-        const __m512i pv = _mm512_loadu_si512(p + i);
-        const __mmask16 va = static_cast<__mmask16>(~_mm512_cmpeq_epi32_mask(a, absente));
-        const __mmask16 vb = static_cast<__mmask16>(va & ~_mm512_cmpeq_epi32_mask(a, b));
-        if (d) {  // the pending move; the primes of A keep pasDeRacine
-            deplacerSeize(a, b, pv, _mm512_loadu_si512(d + i), monte);
-            a = _mm512_mask_mov_epi32(absente, va, a);
-            b = _mm512_mask_mov_epi32(absente, va, b);
-            _mm512_storeu_si512(r1 + i, a);
-            _mm512_storeu_si512(r2 + i, b);
-        }
-        const __m512i marque = _mm512_slli_epi32(_mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(i)), rang), 15);
-        for (std::uint32_t k = 0; k <= h; ++k) {
-            __mmask16 ma = va, mb = vb;
-            if (k == h) {
-                ma &= _mm512_cmplt_epu32_mask(a, limite);
-                mb &= _mm512_cmplt_epu32_mask(b, limite);
-            }
-            const __m512i ea = _mm512_or_si512(marque, _mm512_and_si512(a, bas)),
-                          eb = _mm512_or_si512(marque, _mm512_and_si512(b, bas));
-            if (k == h ? parSeauDernier : parSeauPlein) {
-                ecrireDansLesSeaux<NB>(a, ma, ea, b, mb, eb, nb, pw);
-            } else {
-                _mm512_storeu_si512(entrees + n, _mm512_maskz_compress_epi32(ma, ea));
-                _mm512_storeu_si512(numeros + n, _mm512_maskz_compress_epi32(ma, _mm512_srli_epi32(a, 15)));
-                n += static_cast<unsigned>(__builtin_popcount(ma));
-                _mm512_storeu_si512(entrees + n, _mm512_maskz_compress_epi32(mb, eb));
-                _mm512_storeu_si512(numeros + n, _mm512_maskz_compress_epi32(mb, _mm512_srli_epi32(b, 15)));
-                n += static_cast<unsigned>(__builtin_popcount(mb));
-                if (n >= place) {
-                    viderParSeize<NB>(entrees, numeros, n, pw);
-                    n = 0;
-                }
-            }
-            a = _mm512_add_epi32(a, pv);
-            b = _mm512_add_epi32(b, pv);
-        }
-    }
-    viderParSeize<NB>(entrees, numeros, n, pw);
-    for (std::uint32_t s = 0; s < nb; ++s) ecrit[s] = static_cast<std::size_t>(pw[s] - seaux);
-}
-
-// placerParSeize with the number of buckets known when compiling where the
-// sieve's table of sizes gives it.
-void placerParSeize(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p, std::size_t debut, std::size_t fin,
-                    std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
-                    const std::uint32_t* d, bool monte) {
-    if (debut >= fin) return;
-    switch (finIntervalle >> 15) {
-        case 2: return placerParSeize<2>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-        case 4: return placerParSeize<4>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-        case 6: return placerParSeize<6>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-        case 8: return placerParSeize<8>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-        default: return placerParSeize<0>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-    }
-}
-#pragma GCC diagnostic pop
-#endif
-
-}  // namespace
-
-void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p, std::size_t debut, std::size_t fin,
-                        std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit, bool vectoriel,
-                        const std::uint32_t* d, bool monte) {
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (vectoriel) {
-        const std::size_t seize = debut + (fin - debut) / 16 * 16;
-        placerParSeize(r1, r2, p, debut, seize, h, finIntervalle, seaux, ecrit, d, monte);
-        debut = seize;
-    }
-#else
-    (void)vectoriel;
-#endif
-    if (d) deplacerRacines(r1, r2, d, p, debut, fin, monte);
-    // A root j hits the interval h or h + 1 times: h stores, then one more
-    // written anyway, into the spare bucket when past the interval.
-    const std::uint32_t horsDuCrible = finIntervalle >> 15;
-    auto placer = [&](std::uint32_t j, std::uint32_t pi, std::uint32_t marque) {
-        for (std::uint32_t k = 0; k < h; ++k, j += pi) seaux[ecrit[j >> 15]++] = marque | (j & (tailleDeBloc - 1));
-        const bool dedans = j < finIntervalle;
-        const std::uint32_t b = dedans ? j >> 15 : horsDuCrible;
-        seaux[ecrit[b]] = marque | (j & (tailleDeBloc - 1));
-        ecrit[b] += dedans;
-    };
-    for (std::size_t i = debut; i < fin; ++i) {
-        if (r1[i] == pasDeRacine) continue;  // a prime of A
-        const std::uint32_t marque = static_cast<std::uint32_t>(i) << 15;
-        placer(r1[i], p[i], marque);
-        if (r2[i] != r1[i]) placer(r2[i], p[i], marque);
-    }
-}
-
-void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, const std::uint32_t* p, std::size_t debut,
-                    std::size_t fin, std::uint32_t h, std::uint8_t l, bool vectoriel) {
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (vectoriel) {
-        cribleParSeizeAvx512(s, pos1, pos2, p, debut, fin, h, l);
-        return;
-    }
-#else
-    (void)vectoriel;
-#endif
-    (void)h;
-    for (std::size_t i = debut; i < fin; ++i) {
-        if (pos1[i] == pasDeRacine) continue;
-        const bool seule = pos1[i] == pos2[i];
-        for (std::uint32_t* r : {pos1 + i, pos2 + i}) {
-            if (r == pos2 + i && seule) break;
-            std::uint32_t a = *r;
-            for (; a < tailleDeBloc; a += p[i]) s[a] += l;
-            *r = a - tailleDeBloc;
-        }
-        if (seule) pos2[i] = pos1[i];
-    }
-}
-
-std::size_t entreesSur(std::uint32_t pos, const std::uint32_t* seau, std::size_t n, std::uint32_t* trouves, bool vectoriel) {
-    std::size_t t = 0, k = 0;
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (vectoriel) t = entreesSurAvx512(pos, seau, k, n, trouves);
-#else
-    (void)vectoriel;
-#endif
-    for (; k < n; ++k) {
-        trouves[t] = seau[k] >> 15;
-        t += (seau[k] & (tailleDeBloc - 1)) == pos;
-    }
-    return t;
-}
-
-std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1,
-                             const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
-                             bool vectoriel) {
-    std::size_t n = 0, i = debut;
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (vectoriel) n = racinesAtteintesAvx512(j, inverses, p, r1, r2, i, fin, trouves);
-#else
-    (void)vectoriel;
-#endif
-    // Without a branch: the index is written anyway, kept when it divides.
-    for (; i < fin; ++i) {
-        const std::uint32_t m = j - static_cast<std::uint32_t>((j * inverses[i]) >> 40) * p[i];
-        trouves[n] = static_cast<std::uint32_t>(i);
-        n += (m == r1[i]) | (m == r2[i]);
-    }
-    return n;
-}
-
-bool diviserSiDivisible(mpz_ptr g, std::uint32_t p, std::uint64_t inverse) {
-    const mp_size_t n = static_cast<mp_size_t>(mpz_size(g));
-    if (n == 0 || n > 4) {  // beyond what the sieve meets: GMP's own
-        if (!mpz_divisible_ui_p(g, p)) return false;
-        mpz_divexact_ui(g, g, p);
-        return true;
-    }
-    // Exact division from the low limb up (Hensel): quotient limb
-    // q = (a - c) / p mod 2^64, carry c = high half of q p plus the borrow;
-    // p divides g exactly when the last carry is 0, and then the q are g / p.
-    const mp_limb_t* a = mpz_limbs_read(g);
-    mp_limb_t q[4];
-    mp_limb_t c = 0;
-    for (mp_size_t k = 0; k < n; ++k) {
-        const mp_limb_t l = a[k] - c;
-        const mp_limb_t emprunt = a[k] < c;
-        q[k] = l * inverse;
-        c = static_cast<mp_limb_t>((static_cast<unsigned __int128>(q[k]) * p) >> 64) + emprunt;
-    }
-    if (c != 0) return false;
-    mp_limb_t* w = mpz_limbs_modify(g, n);
-    for (mp_size_t k = 0; k < n; ++k) w[k] = q[k];
-    mpz_limbs_finish(g, n);  // a top limb of 0 dropped there
-    return true;
-}
 
 CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& parametres, std::uint64_t graine)
     : base_(base),
       par_(parametres),
-      poly_(base, parametres.blocs * tailleDeBloc, graine),
+      poly_(base, parametres.blocs * tailleDeBloc, graine, parametres.jeu),
       blocsEnTout_(2 * parametres.blocs),
       crible_(tailleDeBloc + 64),
       pos1_(base.taille()),
@@ -411,9 +32,9 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     while (premierCrible_ < base.taille() && base.p[premierCrible_] < plusPetitCrible) ++premierCrible_;
     premierGrand_ = premierCrible_;
     while (premierGrand_ < base.taille() && base.p[premierGrand_] < debutDesSeaux) ++premierGrand_;
-    avx512_ = parametres.vectoriel && processeurAvx512();
+    
     std::size_t premierVectoriel = premierGrand_;
-    if (avx512_) {
+    if (par_.jeu != JeuDInstructions::generique) {
         premierVectoriel = premierCrible_;
         while (premierVectoriel < premierGrand_ && base.p[premierVectoriel] < debutVectoriel) ++premierVectoriel;
     }
@@ -451,7 +72,7 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     // polynomial are filled too.
     seauxParJeu_ = static_cast<std::size_t>(blocsEnTout_ + 1);
     seaux_.resize(2 * capacite_ * seauxParJeu_);
-    if (avx512_) surLaPlace_.resize(capacite_);
+    if (par_.jeu != JeuDInstructions::generique) surLaPlace_.resize(capacite_);
     remplis_.resize(2 * seauxParJeu_);
     ecrit_.resize(2 * seauxParJeu_);
     debutsDeTranche_.resize(2 * tranches_.size() * seauxParJeu_);
@@ -519,7 +140,7 @@ void CribleSiqs::remplirLesSeaux() {
                 for (std::size_t j = 0; j < jeux; ++j) {
                     const std::size_t u = jeu_ ^ j;
                     placerDansLesSeaux(poly_.racine1.data(), poly_.racine2.data(), base_.p.data(), i, f, gr.h, fin,
-                                       seaux_.data() + u * nS * cap, ecrit_.data() + u * nS, avx512_,
+                                       seaux_.data() + u * nS * cap, ecrit_.data() + u * nS, par_.jeu,
                                        j == 0 ? enAttente : suivant, j == 0 ? monte : monteSuivant);
                 }
             }
@@ -575,7 +196,7 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
                 pos2_[i] = b + (db ? pi : 0) - T;
             }
         }
-        for (const Paquet& q : paquets_) cribleParSeize(s, pos1_.data(), pos2_.data(), p, q.debut, q.fin, q.h, q.logp, true);
+        for (const Paquet& q : paquets_) cribleParSeize(s, pos1_.data(), pos2_.data(), p, q.debut, q.fin, q.h, q.logp, par_.jeu);
         const std::size_t nS = seauxParJeu_, ub = static_cast<std::size_t>(bloc);
         const std::uint32_t* seau = seaux_.data() + (jeu_ * nS + ub) * capacite_;
         const std::uint32_t n = remplis_[jeu_ * nS + ub];
@@ -591,36 +212,15 @@ void CribleSiqs::polynome(std::vector<Relation>& sortie) {
                 s[seau[k] & (tailleDeBloc - 1)] += l;
         }
         // Candidates: bytes whose high bit is set.
-        candidats.clear();
-#ifdef __SSE2__
-        for (long w = 0; w < tailleDeBloc; w += 64) {
-            const __m128i v[4] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w)),
-                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 16)),
-                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 32)),
-                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 48))};
-            if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(v[0], v[1]), _mm_or_si128(v[2], v[3]))) == 0) continue;
-            for (int k = 0; k < 4; ++k)
-                for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(v[k])); m != 0; m &= m - 1)
-                    candidats.push_back(static_cast<std::uint32_t>(w + 16 * k + __builtin_ctz(m)));
-        }
-#else
-        for (long w = 0; w < tailleDeBloc; w += 8) {
-            std::uint64_t mot;
-            std::memcpy(&mot, s + w, 8);
-            mot &= 0x8080808080808080ull;
-            while (mot != 0) {
-                candidats.push_back(static_cast<std::uint32_t>(w + __builtin_ctzll(mot) / 8));
-                mot &= mot - 1;
-            }
-        }
-#endif
+        candidats.resize(tailleDeBloc);
+        candidats.resize(candidatsDuBloc(s, candidats.data(), par_.jeu));
         if (candidats.empty()) continue;
         // The large primes that hit them: with a few candidates and wide
         // registers, the bucket compared to each; else those on any
         // candidate picked in one pass, then sorted out.
-        if (avx512_ && candidats.size() <= 8) {
+        if (par_.jeu != JeuDInstructions::generique && candidats.size() <= 8) {
             for (std::uint32_t pos : candidats)
-                candidat(bloc * tailleDeBloc + pos, surLaPlace_.data(), entreesSur(pos, seau, n, surLaPlace_.data(), true),
+                candidat(bloc * tailleDeBloc + pos, surLaPlace_.data(), entreesSur(pos, seau, n, surLaPlace_.data(), par_.jeu),
                          sortie);
             continue;
         }
@@ -658,7 +258,7 @@ void CribleSiqs::candidat(long j, const std::uint32_t* touches, std::size_t nTou
         while (diviserSiDivisible(g, base_.p[i], inversesModulo_[i])) r.facteurs.push_back(i);
     };
     const std::size_t t = racinesAtteintes(uj, inverses_.data(), base_.p.data(), poly_.racine1.data(), poly_.racine2.data(), 2,
-                                           premierGrand_, trouves_.data(), avx512_);
+                                           premierGrand_, trouves_.data(), par_.jeu);
     for (std::size_t k = 0; k < t; ++k) diviser(trouves_[k]);
     for (std::uint32_t i : poly_.indicesDeA()) {
         r.facteurs.push_back(i);  // A g(x) = y^2 - k n

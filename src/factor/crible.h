@@ -11,12 +11,12 @@
 // splits into two such primes. Primes are walked in groups that hit a
 // block (the interval) the same number of times give or take one, so that
 // the last hit is a conditional move and not a mispredicted loop exit.
-// Where the processor has AVX-512, the medium primes from 2^13 on and the
-// bucket primes go sixteen at a time: their places (entries) gathered in
-// registers under a mask, then added (written) in batches, or, with few
-// buckets, written bucket by bucket straight from the registers; the
-// bucket primes' roots are moved to the polynomial while their entries are
-// made.
+// Where the processor has AVX2 or AVX-512 (commun/processeur.h), the
+// medium primes from 2^13 on and the bucket primes go a register at a
+// time (factor/noyaux.h): their places (entries) gathered in registers
+// under a mask, then added (written) in batches, or, with few buckets,
+// written bucket by bucket straight from the registers; the bucket primes'
+// roots are moved to the polynomial while their entries are made.
 //
 // Cost per polynomial: O(M log log pmax) byte additions, O(F) to place the
 // large primes, plus the divisions of the candidates.
@@ -52,7 +52,7 @@ struct ParametresDuCrible {
     std::uint64_t borneGrandPremier;  // partial relations: the primes left below this
     std::uint64_t borneDouble = 0;    // and a product of two of them below this (0: one only)
     double seuil = 0;                 // scaled: a place is a candidate when its sum reaches it
-    bool vectoriel = true;            // wide registers where the processor has them
+    JeuDInstructions jeu = jeuDInstructions();  // the registers of the kernels
     bool parDeux = true;              // the buckets of two polynomials filled in one pass
 };
 
@@ -61,12 +61,11 @@ constexpr long tailleDeBloc = 1 << 15;
 // The indices i in [debut, fin) for which j mod p[i] is r1[i] or r2[i] (the
 // primes that divide g at the sieve position j), found by multiplying j by
 // inverses[i] = ceil(2^40 / p[i]): exact for j < 2^25 and p < 2^15. Written
-// to trouves (room for fin - debut), their number returned. With vectoriel
-// (only when processeurAvx512()), eight primes at a time.
+// to trouves (room for fin - debut), their number returned. In the
+// registers of jeu (at most the processor's) four or eight primes at a time.
 std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1,
                              const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
-                             bool vectoriel);
-bool processeurAvx512();
+                             JeuDInstructions jeu);
 
 // g / p in g when p (odd, below 2^32, inverse = inverseModulo2p64(p))
 // divides g (positive); g untouched and false otherwise. One pass of exact
@@ -77,31 +76,35 @@ bool diviserSiDivisible(mpz_ptr g, std::uint32_t p, std::uint64_t inverse);
 // i in [debut, fin), each hitting it h or h + 1 times per root: l added at
 // pos1[i], pos2[i] and every p[i] further on inside the block, the
 // positions then moved to the next block. pasDeRacine (a prime of A) is
-// skipped, equal roots sieved once. With vectoriel (only when
-// processeurAvx512()), sixteen primes at a time, fin - debut a multiple of
-// 16 and h at most tailleDeBloc / 2^13.
+// skipped, equal roots sieved once. In wide registers (jeu), a register of
+// primes at a time, fin - debut a multiple of 16 and h at most
+// tailleDeBloc / 2^13.
 void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, const std::uint32_t* p, std::size_t debut,
-                    std::size_t fin, std::uint32_t h, std::uint8_t l, bool vectoriel);
+                    std::size_t fin, std::uint32_t h, std::uint8_t l, JeuDInstructions jeu);
 
 // The bucket entries i << 15 | (j mod 2^15) of the roots j (r1[i], r2[i]
 // and every p[i] further on) of the primes of [debut, fin) inside
 // [0, finIntervalle), a multiple of the block size, each h or h + 1 times:
 // written at seaux[ecrit[j >> 15]++]. A prime of A (pasDeRacine) has none;
 // equal roots count once. A root past the interval may be written to the
-// spare bucket finIntervalle >> 15, never counted. With vectoriel (only
-// when processeurAvx512()), sixteen primes at a time, and up to 15 words
-// written past a bucket's last entry (its room must allow for them). With
+// spare bucket finIntervalle >> 15, never counted. In wide registers
+// (jeu), a register of primes at a time, and up to 15 words written past a
+// bucket's last entry (its room must allow for them). With
 // a move d (the one FamilleDePolynomes::suivant left pending), the roots
 // are first moved by d[i] in r1, r2 (see deplacer), pasDeRacine kept.
 void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p, std::size_t debut, std::size_t fin,
-                        std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit, bool vectoriel,
+                        std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit, JeuDInstructions jeu,
                         const std::uint32_t* d = nullptr, bool monte = false);
 
 // The primes (e >> 15) of the bucket entries e of seau[0, n) that fall on
 // the place pos (e & 0x7fff), written to trouves (room for n); their number
-// returned. With vectoriel (only when processeurAvx512()), sixteen entries
-// at a time.
-std::size_t entreesSur(std::uint32_t pos, const std::uint32_t* seau, std::size_t n, std::uint32_t* trouves, bool vectoriel);
+// returned. In wide registers (jeu), a register of entries at a time.
+std::size_t entreesSur(std::uint32_t pos, const std::uint32_t* seau, std::size_t n, std::uint32_t* trouves, JeuDInstructions jeu);
+
+// The places of the bytes of a block whose high bit is set (the
+// candidates), in increasing order, written to places (room for
+// tailleDeBloc); their number returned.
+std::size_t candidatsDuBloc(const std::uint8_t* s, std::uint32_t* places, JeuDInstructions jeu);
 
 class CribleSiqs {
 public:
@@ -131,7 +134,6 @@ private:
     std::vector<std::uint64_t> inverses_;  // ceil(2^40 / p) for the primes below the block size
     std::vector<std::uint64_t> inversesModulo_;  // 1 / p mod 2^64 for the odd primes of the base
     std::vector<std::uint32_t> trouves_;   // the primes that divide a candidate
-    bool avx512_;
     // Two sets of seauxParJeu_ buckets (one per block, and a spare one) of
     // capacite_ entries i << 15 | position: jeu_ is this polynomial's, the
     // other is the next one's when suivantPret_.

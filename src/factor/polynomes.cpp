@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include <flint/ulong_extras.h>
-#include "factor/deplacement_avx512.h"
+#include "factor/noyaux.h"
 
 namespace harmo {
 
@@ -14,141 +14,7 @@ namespace {
 // 1/a mod p, a prime to p.
 std::uint32_t inverseModulo(std::uint32_t a, std::uint32_t p) { return static_cast<std::uint32_t>(n_invmod(a % p, p)); }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-const bool avx512 = __builtin_cpu_supports("avx512f");
-
-// GCC 12's own intrinsics start from an undefined register.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-
-// The roots r1, r2 of [debut, fin) moved by +d (monte) or -d mod p, sixteen
-// at a time (deplacerSeize).
-__attribute__((target("avx512f"))) std::size_t deplacerParSeize(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d,
-                                                                const std::uint32_t* p, std::size_t debut, std::size_t fin,
-                                                                bool monte) {
-    std::size_t i = debut;
-    for (; i + 16 <= fin; i += 16) {
-        __m512i a = _mm512_loadu_si512(r1 + i), b = _mm512_loadu_si512(r2 + i);
-        deplacerSeize(a, b, _mm512_loadu_si512(p + i), _mm512_loadu_si512(d + i), monte);
-        _mm512_storeu_si512(r1 + i, a);
-        _mm512_storeu_si512(r2 + i, b);
-    }
-    return i;
-}
-
-// x y mod p on eight lanes of integers below 2^22, held exactly as
-// doubles: the product is exact (below 2^44); its quotient by p, taken
-// through 1/p, may be one off either way, which the two corrections undo
-// (the remainder itself, from one fused multiply-add, is exact).
-__attribute__((target("avx512f"), always_inline)) inline __m512d produitModulo(__m512d x, __m512d y, __m512d p,
-                                                                              __m512d inverse) {
-    const __m512d h = _mm512_mul_pd(x, y);
-    const __m512d q = _mm512_roundscale_pd(_mm512_mul_pd(h, inverse), _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
-    __m512d r = _mm512_fnmadd_pd(q, p, h);
-    r = _mm512_mask_add_pd(r, _mm512_cmp_pd_mask(r, _mm512_setzero_pd(), _CMP_LT_OQ), r, p);
-    return _mm512_mask_sub_pd(r, _mm512_cmp_pd_mask(r, p, _CMP_GE_OQ), r, p);
-}
-
-// x + y mod p and x - y mod p, for x, y < p.
-__attribute__((target("avx512f"), always_inline)) inline __m512d sommeModulo(__m512d x, __m512d y, __m512d p) {
-    const __m512d r = _mm512_add_pd(x, y);
-    return _mm512_mask_sub_pd(r, _mm512_cmp_pd_mask(r, p, _CMP_GE_OQ), r, p);
-}
-__attribute__((target("avx512f"), always_inline)) inline __m512d differenceModulo(__m512d x, __m512d y, __m512d p) {
-    const __m512d r = _mm512_sub_pd(x, y);
-    return _mm512_mask_add_pd(r, _mm512_cmp_pd_mask(r, _mm512_setzero_pd(), _CMP_LT_OQ), r, p);
-}
-
 }  // namespace
-
-// The most primes in A that racinesParHuit takes.
-constexpr std::size_t maximumParHuit = 32;
-
-// What racinesDuPremierB computes with mpz remainders and an inversion per
-// prime, for the primes p[i] of [debut, fin) eight at a time (every p odd,
-// prime and below 2^22, and M below 2^22), from A = q_1 ... q_s and
-// B_l = g_l A / q_l: with x_l = q_l mod p, a = A mod p is the product of
-// the x_l, 1/a is a^(p-2) (Fermat), and each 1/x_l comes from it and the
-// partial products (Montgomery's trick); then 2 B_l / A = 2 g_l / x_l,
-// B / A = sum g_l / x_l, and the roots are (+-t - B) / A + M mod p. A prime
-// of A (a = 0) gets pasDeRacine. About 100 products modulo p per prime on
-// eight lanes, against some 15 remainders of mpz and an extended gcd, one
-// by one; four registers of eight side by side, since each product waits
-// on the one before. Returns where it stopped.
-__attribute__((target("avx512f"))) std::size_t FamilleDePolynomes::racinesParHuit(std::size_t debut, std::size_t fin) {
-    constexpr int G = 4;
-    const std::size_t s = s_;
-    const std::uint32_t* p = base_.p.data();
-    const std::uint32_t* t = base_.racine.data();
-    __m512d x[maximumParHuit][G], partiel[maximumParHuit + 1][G];
-    __m512d pv[G], inverse[G], ainv[G], reste[G], somme[G];
-    __m256i p32[G];
-    const __m512d un = _mm512_set1_pd(1.0), Md = _mm512_set1_pd(static_cast<double>(M_)), zero = _mm512_setzero_pd();
-    const __m512d absente = _mm512_set1_pd(static_cast<double>(pasDeRacine));
-    const __m512i deux = _mm512_set1_epi64(2);
-    std::size_t i = debut;
-    for (; i + 8 * G <= fin; i += 8 * G) {
-        for (int g = 0; g < G; ++g) {
-            p32[g] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 8 * g));
-            pv[g] = _mm512_cvtepu32_pd(p32[g]);
-            inverse[g] = _mm512_div_pd(un, pv[g]);
-            partiel[0][g] = un;
-        }
-        for (std::size_t l = 0; l < s; ++l) {
-            const __m512d q = _mm512_set1_pd(static_cast<double>(base_.p[indicesA_[l]]));
-            for (int g = 0; g < G; ++g) {
-                x[l][g] = produitModulo(q, un, pv[g], inverse[g]);
-                partiel[l + 1][g] = produitModulo(partiel[l][g], x[l][g], pv[g], inverse[g]);
-            }
-        }
-        // a^(p - 2), from the high bit of p - 2 < 2^22 down.
-        __m512i e[G];
-        for (int g = 0; g < G; ++g) {
-            ainv[g] = un;
-            e[g] = _mm512_sub_epi64(_mm512_cvtepu32_epi64(p32[g]), deux);
-        }
-        for (int bit = 21; bit >= 0; --bit)
-            for (int g = 0; g < G; ++g) {
-                ainv[g] = produitModulo(ainv[g], ainv[g], pv[g], inverse[g]);
-                const __mmask8 m = _mm512_test_epi64_mask(e[g], _mm512_set1_epi64(1LL << bit));
-                ainv[g] = _mm512_mask_mov_pd(ainv[g], m, produitModulo(ainv[g], partiel[s][g], pv[g], inverse[g]));
-            }
-        // From 1 / (x_1 ... x_s) down: 1 / x_l = partiel[l] / (x_1 ... x_l).
-        for (int g = 0; g < G; ++g) {
-            reste[g] = ainv[g];
-            somme[g] = zero;
-        }
-        for (std::size_t l = s; l-- > 0;) {
-            const __m512d gl = _mm512_set1_pd(static_cast<double>(gA_[l]));
-            for (int g = 0; g < G; ++g) {
-                const __m512d inverseX = produitModulo(reste[g], partiel[l][g], pv[g], inverse[g]);
-                reste[g] = produitModulo(reste[g], x[l][g], pv[g], inverse[g]);
-                const __m512d gx = produitModulo(gl, inverseX, pv[g], inverse[g]);
-                somme[g] = sommeModulo(somme[g], gx, pv[g]);
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(bainv2_[l].data() + i + 8 * g),
-                                    _mm512_cvtpd_epu32(sommeModulo(gx, gx, pv[g])));
-            }
-        }
-        for (int g = 0; g < G; ++g) {
-            const std::size_t k = i + 8 * static_cast<std::size_t>(g);
-            const __m512d a = partiel[s][g];
-            const __m512d b = produitModulo(a, somme[g], pv[g], inverse[g]);
-            const __m512d tv = _mm512_cvtepu32_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + k)));
-            const __m512d m = produitModulo(Md, un, pv[g], inverse[g]);
-            const __m512d u1 = produitModulo(differenceModulo(tv, b, pv[g]), ainv[g], pv[g], inverse[g]);
-            const __m512d moinsT = differenceModulo(zero, tv, pv[g]);
-            const __m512d u2 = produitModulo(differenceModulo(moinsT, b, pv[g]), ainv[g], pv[g], inverse[g]);
-            const __mmask8 deA = _mm512_cmp_pd_mask(a, zero, _CMP_EQ_OQ);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(racine1.data() + k),
-                                _mm512_cvtpd_epu32(_mm512_mask_mov_pd(sommeModulo(u1, m, pv[g]), deA, absente)));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(racine2.data() + k),
-                                _mm512_cvtpd_epu32(_mm512_mask_mov_pd(sommeModulo(u2, m, pv[g]), deA, absente)));
-        }
-    }
-    return i;
-}
-#pragma GCC diagnostic pop
-#endif
 
 std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool monte) {
     if (monte) {
@@ -159,8 +25,42 @@ std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool m
     return a >= p ? a + p : a;  // wrapped below zero
 }
 
+namespace {
+
+// The roots of [debut, fin) moved one way, without a branch per prime, on
+// arrays that do not overlap: the compiler makes it wide where it can.
+template <bool monte>
+void deplacerSansBranche(std::uint32_t* __restrict__ r1, std::uint32_t* __restrict__ r2, const std::uint32_t* __restrict__ d,
+                         const std::uint32_t* __restrict__ p, std::size_t debut, std::size_t fin) {
+    for (std::size_t i = debut; i < fin; ++i) {
+        const std::uint32_t a = r1[i], b = r2[i], di = d[i], pi = p[i];
+        const std::uint32_t na = monte ? a + di : a - di, nb = monte ? b + di : b - di;
+        // Back into [0, p): the smaller of the two as unsigned words.
+        const std::uint32_t ra = std::min(na, monte ? na - pi : na + pi), rb = std::min(nb, monte ? nb - pi : nb + pi);
+        const bool deA = a == pasDeRacine;
+        r1[i] = deA ? a : ra;
+        r2[i] = deA ? b : rb;
+    }
+}
+
+}  // namespace
+
 void deplacerRacines(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d, const std::uint32_t* p, std::size_t debut,
-                     std::size_t fin, bool monte) {
+                     std::size_t fin, bool monte, JeuDInstructions jeu) {
+#ifdef HARMO_X86
+    if (jeu == JeuDInstructions::avx512) debut = avx512::deplacerRacines(r1, r2, d, p, debut, fin, monte);
+    if (jeu == JeuDInstructions::avx2) debut = avx2::deplacerRacines(r1, r2, d, p, debut, fin, monte);
+#else
+    (void)jeu;
+#endif
+    if (monte)
+        deplacerSansBranche<true>(r1, r2, d, p, debut, fin);
+    else
+        deplacerSansBranche<false>(r1, r2, d, p, debut, fin);
+}
+
+void deplacerRacinesUneAUne(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d, const std::uint32_t* p,
+                            std::size_t debut, std::size_t fin, bool monte) {
     for (std::size_t i = debut; i < fin; ++i) {
         if (r1[i] == pasDeRacine) continue;
         r1[i] = deplacer(r1[i], d[i], p[i], monte);
@@ -168,14 +68,14 @@ void deplacerRacines(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* 
     }
 }
 
-FamilleDePolynomes::FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine, bool vectoriel)
+FamilleDePolynomes::FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine, JeuDInstructions jeu)
     : racine1(base.taille(), pasDeRacine),
       racine2(base.taille(), pasDeRacine),
       base_(base),
       M_(M),
       kn_(base.kn),
       alea_(graine),
-      vectoriel_(vectoriel) {
+      jeu_(jeu) {
     mpz_inits(A_, B_, C_, tmp_, nullptr);
     // s primes of about q each: q near 2000, less when the base is small.
     bitsCible_ = 0.5 * (1 + NTL::NumBits(base.kn)) - std::log2(static_cast<double>(M));
@@ -264,9 +164,18 @@ void FamilleDePolynomes::nouveauA() {
 void FamilleDePolynomes::racinesDuPremierB() {
     calculerC();
     std::size_t i = 2;
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (vectoriel_ && avx512 && s_ <= maximumParHuit && base_.p.back() < (1u << 22) && M_ < (1L << 22))
-        i = racinesParHuit(2, base_.taille());
+#ifdef HARMO_X86
+    if (jeu_ != JeuDInstructions::generique && s_ <= maximumParHuit && base_.p.back() < (1u << 22) && M_ < (1L << 22)) {
+        std::vector<std::uint32_t> q(s_);
+        std::vector<std::uint32_t*> bainv2(s_);
+        for (std::size_t l = 0; l < s_; ++l) {
+            q[l] = base_.p[indicesA_[l]];
+            bainv2[l] = bainv2_[l].data();
+        }
+        const DonneesDUnA a{base_.p.data(), base_.racine.data(), s_, q.data(), gA_.data(), bainv2.data(),
+                            racine1.data(), racine2.data(), M_};
+        i = jeu_ == JeuDInstructions::avx512 ? avx512::racinesDUnA(a, 2, base_.taille()) : avx2::racinesDUnA(a, 2, base_.taille());
+    }
 #endif
     for (; i < base_.taille(); ++i) {
         const std::uint32_t p = base_.p[i];
@@ -285,7 +194,7 @@ void FamilleDePolynomes::racinesDuPremierB() {
 
 bool FamilleDePolynomes::suivant(std::size_t limite) {
     if (attente_) {  // the caller never made the last move: made here
-        deplacerRacines(racine1.data(), racine2.data(), attente_, base_.p.data(), debutAttente_, base_.taille(), monte_);
+        deplacerRacines(racine1.data(), racine2.data(), attente_, base_.p.data(), debutAttente_, base_.taille(), monte_, jeu_);
         attente_ = nullptr;
     }
     if (++numero_ >= (1u << (s_ - 1))) return false;
@@ -303,17 +212,12 @@ bool FamilleDePolynomes::suivant(std::size_t limite) {
         monte_ = moins;
     }
     avance_ = false;
-    std::size_t debut = 2;
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (avx512) debut = deplacerParSeize(r1, r2, d, p, 2, F, moins);
-#endif
     // B - 2 B_l: the roots move up by 2 B_l / A; B + 2 B_l: down.
     if (moins)
         mpz_sub(B_, B_, tmp_);
     else
         mpz_add(B_, B_, tmp_);
-    deplacerRacines(r1, r2, d, p, debut, F, moins);
-    for (std::uint32_t i : indicesA_) racine1[i] = racine2[i] = pasDeRacine;  // the move above changed them
+    deplacerRacines(r1, r2, d, p, 2, F, moins, jeu_);
     calculerC();
     return true;
 }

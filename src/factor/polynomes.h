@@ -13,6 +13,7 @@
 #pragma once
 
 #include "commun/pont_gmp.h"
+#include "commun/processeur.h"
 #include "factor/base_de_facteurs.h"
 
 #include <gmp.h>
@@ -31,16 +32,20 @@ constexpr std::uint32_t pasDeRacine = 0xFFFFFFFFu;
 // r + d mod p (monte) or r - d mod p, for r, d < p.
 std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool monte);
 // The roots r1[i], r2[i] of [debut, fin) moved by d[i] (deplacer), but
-// pasDeRacine, which stays.
+// pasDeRacine, which stays: in the registers of jeu, the rest without a
+// branch. The arrays must not overlap.
 void deplacerRacines(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d, const std::uint32_t* p, std::size_t debut,
-                     std::size_t fin, bool monte);
+                     std::size_t fin, bool monte, JeuDInstructions jeu);
+// The same, one prime at a time: the reference.
+void deplacerRacinesUneAUne(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* d, const std::uint32_t* p,
+                            std::size_t debut, std::size_t fin, bool monte);
 
 class FamilleDePolynomes {
 public:
-    // M: half the sieve interval. The primes of A are drawn by alea. With
-    // vectoriel and a processor that has AVX-512, the roots of each new A
-    // are computed eight primes at a time.
-    FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine, bool vectoriel = true);
+    // M: half the sieve interval. The primes of A are drawn by alea. The
+    // roots are moved, and those of each new A computed, in the registers
+    // of jeu (generic: one prime at a time, the moves without a branch).
+    FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine, JeuDInstructions jeu = jeuDInstructions());
     ~FamilleDePolynomes();
     FamilleDePolynomes(const FamilleDePolynomes&) = delete;
     FamilleDePolynomes& operator=(const FamilleDePolynomes&) = delete;
@@ -79,7 +84,6 @@ public:
 private:
     void choisirA();
     void racinesDuPremierB();
-    std::size_t racinesParHuit(std::size_t debut, std::size_t fin);
     void calculerC();  // C = (B^2 - k n) / A
     // The step to the n-th B in Gray code order: the l of B_l that changes
     // sign, and whether it is taken off (B - 2 B_l).
@@ -94,7 +98,7 @@ private:
     std::vector<std::uint32_t> indicesA_;
     std::vector<std::vector<std::uint32_t>> bainv2_;  // 2 B_l / A mod p_i
     std::vector<std::uint32_t> gA_;                   // B_l = g_l A / q_l
-    bool vectoriel_ = true;
+    JeuDInstructions jeu_;
     std::set<std::vector<std::uint32_t>> dejaPris_;
     std::uint32_t numero_ = 0;  // of B within the family
     const std::uint32_t* attente_ = nullptr;  // the pending move, see deplacementEnAttente

@@ -7,6 +7,7 @@
 #include "shell/progres_terminal.h"
 #include "shell/signaux.h"
 #include "commun/memoire.h"
+#include "commun/processeur.h"
 #include "commun/suivi.h"
 
 #include <memory>
@@ -21,6 +22,7 @@ void viderLaConsole() {
 int main(int argc, char** argv) {
     const int option = harmo::traiterOptions(argc, argv);
     if (option >= 0) return option;
+    harmo::jeuDInstructions();  // HARMONIQUES_ISA read once, at start
     harmo::economiserLEspaceDAdresses();
     harmo::ConsoleStandard console;
     laConsole = &console;

@@ -2,6 +2,8 @@
 #include "shell/options.h"
 
 #include <NTL/version.h>
+
+#include "commun/processeur.h"
 #include <arb.h>
 #include <flint/flint.h>
 #include <gmp.h>
@@ -85,6 +87,9 @@ std::string texteAide() {
            "approchees refusees d'avance quand elles ne tiennent pas en memoire ; niveau 2\n"
            "a tout N, 1 000 000 de chiffres au plus ; items 4 et 5 : 200 000 decimales.\n"
            "\n"
+           "Environnement : HARMONIQUES_ISA=avx512, avx2 ou generic limite les instructions\n"
+           "que le crible quadratique emploie (par defaut, tout ce qu'offre le processeur).\n"
+           "\n"
            "Manuel : man harmoniques. Historique des reponses au terminal :\n"
            "$XDG_STATE_HOME/harmoniques/historique (~/.local/state/harmoniques/historique).\n";
 }
@@ -92,7 +97,8 @@ std::string texteAide() {
 std::string texteVersion() {
     return std::string("harmoniques ") + HARMONIQUES_VERSION + "\n" + "NTL " + NTL_VERSION + ", GMP " + gmp_version +
            ", MPFR " + mpfr_get_version() + ", FLINT " + flint_version + ", Arb " + arb_version + ", PARI " +
-           versionPari() + "\n" +
+           versionPari() + "\n" + "Instructions du crible : " + nomDuJeu(jeuDInstructions()) + " (processeur : " +
+           nomDuJeu(jeuDuProcesseur()) + ")\n" +
            "Licence GPL-3.0-or-later : GNU GPL version 3 ou ulterieure <https://gnu.org/licenses/gpl.html>.\n";
 }
 

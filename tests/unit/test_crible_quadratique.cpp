@@ -5,6 +5,7 @@
 // of block Lanczos by dense elimination; then whole semiprimes.
 #include "commun/decimal.h"
 #include "commun/pont_gmp.h"
+#include "commun/processeur.h"
 #include "commun/suivi.h"
 #include "factor/algebre_lineaire.h"
 #include "factor/base_de_facteurs.h"
@@ -45,6 +46,15 @@ bool relationJuste(const Relation& r, const BaseDeFacteurs& b) {
     for (std::uint32_t i : r.facteurs) v *= i == 0 ? ZZ(-1) : ZZ(b.p[i]);
     v *= NTL::conv<ZZ>(static_cast<unsigned long>(r.grand)) * NTL::conv<ZZ>(static_cast<unsigned long>(r.autreGrand));
     return (r.y * r.y - v) % b.kn == 0;
+}
+
+// Every instruction set up to the one the program uses here (the
+// processor's, or less under HARMONIQUES_ISA), generic first.
+std::vector<JeuDInstructions> jeuxOfferts() {
+    std::vector<JeuDInstructions> j;
+    for (const JeuDInstructions x : {JeuDInstructions::generique, JeuDInstructions::avx2, JeuDInstructions::avx512})
+        if (x <= jeuDInstructions()) j.push_back(x);
+    return j;
 }
 
 }  // namespace
@@ -113,24 +123,74 @@ TEST(CribleQuadratique, LesRacinesDeChaquePolynomeLAnnulent) {
     }
 }
 
-// The roots of each new A eight primes at a time (in doubles, Fermat's
-// inverse) against the mpz remainders one prime at a time: the same roots
-// for every B of the family, so the same moves too. A multiplier with
-// primes of the base (one root each), a base that is no multiple of 32.
+// The roots of each new A a register of primes at a time (in doubles,
+// Fermat's inverse), and their moves, in each instruction set against the
+// mpz remainders one prime at a time: the same roots for every B of the
+// family. A multiplier with primes of the base (one root each), a base
+// that is no multiple of 32.
 TEST(CribleQuadratique, LesRacinesParHuitCommeUneAUne) {
     const ZZ n = semipremier(20, 21);
-    for (unsigned long k : {multiplicateurKnuthSchroeppel(n), 15ul}) {
-        const BaseDeFacteurs b = baseDeFacteurs(n, k, 1501, 1.0);
-        FamilleDePolynomes huit(b, 3 * tailleDeBloc, 7, true), une(b, 3 * tailleDeBloc, 7, false);
-        for (int famille = 0; famille < 3; ++famille) {
-            huit.nouveauA();
-            une.nouveauA();
-            for (bool encore = true; encore;) {
-                ASSERT_EQ(huit.racine1, une.racine1) << k << " " << famille;
-                ASSERT_EQ(huit.racine2, une.racine2) << k << " " << famille;
-                encore = une.suivant();
-                ASSERT_EQ(huit.suivant(), encore);
+    for (const JeuDInstructions jeu : jeuxOfferts()) {
+        for (unsigned long k : {multiplicateurKnuthSchroeppel(n), 15ul}) {
+            const BaseDeFacteurs b = baseDeFacteurs(n, k, 1501, 1.0);
+            FamilleDePolynomes large(b, 3 * tailleDeBloc, 7, jeu), une(b, 3 * tailleDeBloc, 7, JeuDInstructions::generique);
+            for (int famille = 0; famille < 3; ++famille) {
+                large.nouveauA();
+                une.nouveauA();
+                for (bool encore = true; encore;) {
+                    ASSERT_EQ(large.racine1, une.racine1) << nomDuJeu(jeu) << " " << k << " " << famille;
+                    ASSERT_EQ(large.racine2, une.racine2) << nomDuJeu(jeu) << " " << k << " " << famille;
+                    encore = une.suivant();
+                    ASSERT_EQ(large.suivant(), encore);
+                }
             }
+        }
+    }
+}
+
+// The moves of the roots in each instruction set, and without a branch,
+// against the one-by-one move: random roots, primes of A, roots at 0 and
+// p - 1, moves of 0 and p - 1, lengths that are no multiple of a register.
+TEST(CribleQuadratique, LesDeplacementsCommeUnAUn) {
+    std::mt19937_64 alea(23);
+    for (const std::size_t n : {1u, 15u, 16u, 37u, 1000u}) {
+        std::vector<std::uint32_t> p(n), d(n), r1(n), r2(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            p[i] = static_cast<std::uint32_t>(NTL::NextPrime(static_cast<long>(3 + alea() % (1u << 23))));
+            d[i] = i % 11 == 0 ? 0 : i % 13 == 0 ? p[i] - 1 : static_cast<std::uint32_t>(alea() % p[i]);
+            r1[i] = i % 7 == 0 ? 0 : static_cast<std::uint32_t>(alea() % p[i]);
+            r2[i] = i % 5 == 0 ? p[i] - 1 : static_cast<std::uint32_t>(alea() % p[i]);
+            if (i % 9 == 4) r1[i] = r2[i] = pasDeRacine;
+        }
+        for (const bool monte : {false, true}) {
+            std::vector<std::uint32_t> a1 = r1, a2 = r2;
+            deplacerRacinesUneAUne(a1.data(), a2.data(), d.data(), p.data(), 0, n, monte);
+            for (const JeuDInstructions jeu : jeuxOfferts()) {
+                std::vector<std::uint32_t> b1 = r1, b2 = r2;
+                deplacerRacines(b1.data(), b2.data(), d.data(), p.data(), 0, n, monte, jeu);
+                ASSERT_EQ(b1, a1) << nomDuJeu(jeu) << " " << n << " " << monte;
+                ASSERT_EQ(b2, a2) << nomDuJeu(jeu) << " " << n << " " << monte;
+            }
+        }
+    }
+}
+
+// The candidates of a block in each instruction set against a plain scan:
+// an empty block, a full one, and blocks with scattered high bits.
+TEST(CribleQuadratique, LesCandidatsDUnBloc) {
+    std::mt19937_64 alea(29);
+    std::vector<std::uint8_t> s(tailleDeBloc);
+    std::vector<std::uint32_t> places(tailleDeBloc);
+    for (int essai = 0; essai < 6; ++essai) {
+        for (std::uint8_t& x : s)
+            x = essai == 0 ? 0 : essai == 1 ? 0x80 : static_cast<std::uint8_t>(alea() % (essai * 50) == 0 ? 0x80 | alea() : alea() & 0x7f);
+        std::vector<std::uint32_t> attendus;
+        for (std::uint32_t j = 0; j < tailleDeBloc; ++j)
+            if (s[j] & 0x80) attendus.push_back(j);
+        for (const JeuDInstructions jeu : jeuxOfferts()) {
+            const std::size_t n = candidatsDuBloc(s.data(), places.data(), jeu);
+            ASSERT_EQ(std::vector<std::uint32_t>(places.begin(), places.begin() + static_cast<long>(n)), attendus)
+                << nomDuJeu(jeu) << " " << essai;
         }
     }
 }
@@ -179,7 +239,8 @@ TEST(CribleQuadratique, LeDeplacementLaisseAuRemplissage) {
                     j = i;
                     while (j < F && fin / b.p[j] == fin / b.p[i]) ++j;
                     placerDansLesSeaux(partiel.racine1.data(), partiel.racine2.data(), b.p.data(), i, j, fin / b.p[i], fin,
-                                       seaux.data(), ecrit.data(), pas % 2 == 0 && processeurAvx512(), d, monte);
+                                       seaux.data(), ecrit.data(), jeuxOfferts()[static_cast<std::size_t>(pas) % jeuxOfferts().size()],
+                                       d, monte);
                 }
                 if (m == 0) {
                     partiel.rattrape();
@@ -216,8 +277,8 @@ TEST(CribleQuadratique, LesPremiersAtteintsCommeParLeReste) {
             r2[i] = alea() % 9 == 0 ? pasDeRacine : static_cast<std::uint32_t>(alea() % b.p[i]);
             if (j % b.p[i] == r1[i] || j % b.p[i] == r2[i]) attendus.push_back(static_cast<std::uint32_t>(i));
         }
-        for (const bool vectoriel : {false, processeurAvx512()}) {
-            const std::size_t n = racinesAtteintes(j, inv.data(), b.p.data(), r1.data(), r2.data(), 2, fin, trouves.data(), vectoriel);
+        for (const JeuDInstructions jeu : jeuxOfferts()) {
+            const std::size_t n = racinesAtteintes(j, inv.data(), b.p.data(), r1.data(), r2.data(), 2, fin, trouves.data(), jeu);
             ASSERT_EQ(std::vector<std::uint32_t>(trouves.begin(), trouves.begin() + static_cast<long>(n)), attendus) << j;
         }
     }
@@ -227,7 +288,7 @@ TEST(CribleQuadratique, LesPremiersAtteintsCommeParLeReste) {
 // and against the scalar path, over several blocks: primes of A, primes with
 // one root, a root at 0 and at p - 1.
 TEST(CribleQuadratique, LesPremiersMoyensParSeize) {
-    if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
+    const std::vector<JeuDInstructions> jeux = jeuxOfferts();
     std::vector<std::uint32_t> p;
     for (std::uint32_t q = 8209; p.size() < 64; q += 2)
         if (NTL::ProbPrime(static_cast<long>(q))) p.push_back(q);  // 8209.. 8831: 3 or 4 hits per root
@@ -243,9 +304,9 @@ TEST(CribleQuadratique, LesPremiersMoyensParSeize) {
     r1[40] = r2[40] = 0;
     r1[63] = p[63] - 1;
     r2[0] = 0;
-    std::vector<std::uint32_t> q1[2] = {r1, r1}, q2[2] = {r2, r2};
+    std::vector<std::vector<std::uint32_t>> q1(jeux.size(), r1), q2(jeux.size(), r2);
     for (long bloc = 0; bloc < 5; ++bloc) {
-        std::vector<std::uint8_t> s[2], attendu(tailleDeBloc + 64, 0);
+        std::vector<std::uint8_t> s(tailleDeBloc + 64), attendu(tailleDeBloc + 64, 0);
         for (std::size_t i = 0; i < 64; ++i) {
             if (r1[i] == pasDeRacine) continue;
             for (long j = 0; j < tailleDeBloc; ++j) {
@@ -253,14 +314,14 @@ TEST(CribleQuadratique, LesPremiersMoyensParSeize) {
                 if (x % p[i] == r1[i] || x % p[i] == r2[i]) attendu[static_cast<std::size_t>(j)] += 7;
             }
         }
-        for (const bool vectoriel : {false, true}) {
-            s[vectoriel].assign(tailleDeBloc + 64, 0);
-            cribleParSeize(s[vectoriel].data(), q1[vectoriel].data(), q2[vectoriel].data(), p.data(), 0, 64, 3, 7, vectoriel);
-            s[vectoriel][tailleDeBloc] = 0;  // the spare byte
-            ASSERT_EQ(s[vectoriel], attendu) << bloc << " " << vectoriel;
+        for (std::size_t v = 0; v < jeux.size(); ++v) {
+            s.assign(tailleDeBloc + 64, 0);
+            cribleParSeize(s.data(), q1[v].data(), q2[v].data(), p.data(), 0, 64, 3, 7, jeux[v]);
+            s[tailleDeBloc] = 0;  // the spare byte
+            ASSERT_EQ(s, attendu) << bloc << " " << nomDuJeu(jeux[v]);
+            ASSERT_EQ(q1[v], q1[0]) << nomDuJeu(jeux[v]);
+            ASSERT_EQ(q2[v], q2[0]) << nomDuJeu(jeux[v]);
         }
-        ASSERT_EQ(q1[0], q1[1]);
-        ASSERT_EQ(q2[0], q2[1]);
     }
 }
 
@@ -311,7 +372,6 @@ TEST(CribleQuadratique, LaDivisionExacteParUnPremier) {
 // roots moved first (the move a new polynomial makes) or not; 2 and 6
 // buckets (the number known when compiling) and 10 (known when running).
 TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
-    if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
     for (const std::uint32_t blocs : {2u, 6u, 10u}) {
         const std::uint32_t fin = blocs * tailleDeBloc;
         // The last: every root in the first block, which is then full to the
@@ -352,7 +412,12 @@ TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
             // the same entries, and the roots moved in place.
             std::vector<std::uint32_t> d(70);
             for (std::size_t i = 0; i < 70; ++i) d[i] = static_cast<std::uint32_t>(alea() % p[i]);
-            for (const auto& [vectoriel, deplacement] : {std::pair{false, 0}, {true, 0}, {false, 1}, {true, 1}, {false, -1}, {true, -1}}) {
+            for (const auto& [jeu, deplacement] : [] {
+                     std::vector<std::pair<JeuDInstructions, int>> c;
+                     for (const JeuDInstructions j : jeuxOfferts())
+                         for (int m : {0, 1, -1}) c.emplace_back(j, m);
+                     return c;
+                 }()) {
                 std::vector<std::uint32_t> seaux(cap * (blocs + 1));
                 std::vector<std::size_t> ecrit(blocs + 1);
                 for (std::size_t b = 0; b <= blocs; ++b) ecrit[b] = b * cap;
@@ -362,13 +427,13 @@ TEST(CribleQuadratique, LesSeauxRemplisParSeize) {
                     a1[i] = deplacer(a1[i], d[i], p[i], deplacement < 0);
                     a2[i] = deplacer(a2[i], d[i], p[i], deplacement < 0);
                 }
-                placerDansLesSeaux(a1.data(), a2.data(), p.data(), 0, 70, h, fin, seaux.data(), ecrit.data(), vectoriel,
+                placerDansLesSeaux(a1.data(), a2.data(), p.data(), 0, 70, h, fin, seaux.data(), ecrit.data(), jeu,
                                    deplacement != 0 ? d.data() : nullptr, deplacement > 0);
-                ASSERT_EQ(a1, r1) << blocs << " " << debutP << " " << vectoriel << " " << deplacement;
-                ASSERT_EQ(a2, r2) << blocs << " " << debutP << " " << vectoriel << " " << deplacement;
+                ASSERT_EQ(a1, r1) << blocs << " " << debutP << " " << nomDuJeu(jeu) << " " << deplacement;
+                ASSERT_EQ(a2, r2) << blocs << " " << debutP << " " << nomDuJeu(jeu) << " " << deplacement;
                 for (std::size_t b = 0; b < blocs; ++b) {
                     const std::vector<std::uint32_t> ecrites(seaux.begin() + static_cast<long>(b * cap), seaux.begin() + static_cast<long>(ecrit[b]));
-                    EXPECT_EQ(ecrites.size(), attendu[b].size()) << blocs << " " << debutP << " " << b << " " << vectoriel;
+                    EXPECT_EQ(ecrites.size(), attendu[b].size()) << blocs << " " << debutP << " " << b << " " << nomDuJeu(jeu);
                     EXPECT_EQ(std::set<std::uint32_t>(ecrites.begin(), ecrites.end()), attendu[b]) << blocs << " " << debutP << " " << b;
                 }
                 EXPECT_EQ(ecrit[blocs], blocs * cap);  // the spare bucket never counted
@@ -388,8 +453,8 @@ TEST(CribleQuadratique, LesEntreesDUnSeauSurUnePlace) {
             std::vector<std::uint32_t> attendues;
             for (std::uint32_t e : seau)
                 if ((e & (tailleDeBloc - 1)) == pos) attendues.push_back(e >> 15);
-            for (const bool vectoriel : {false, processeurAvx512()}) {
-                const std::size_t t = entreesSur(pos, seau.data(), n, trouves.data(), vectoriel);
+            for (const JeuDInstructions jeu : jeuxOfferts()) {
+                const std::size_t t = entreesSur(pos, seau.data(), n, trouves.data(), jeu);
                 ASSERT_EQ(std::vector<std::uint32_t>(trouves.begin(), trouves.begin() + static_cast<long>(t)), attendues);
             }
         }
@@ -405,7 +470,10 @@ TEST(CribleQuadratique, LesEntreesDUnSeauSurUnePlace) {
 // a base past 3.6e5, whose largest primes go through the batch of entries
 // (written bucket by bucket, the last sixteen under a mask).
 TEST(CribleQuadratique, LeCribleVectorielDonneLesMemesRelations) {
-    if (!processeurAvx512()) GTEST_SKIP() << "no AVX-512 here";
+    // The scalar sieve filling one polynomial's buckets at a time, then each
+    // instruction set filling two at once, and generic filling two.
+    std::vector<std::pair<JeuDInstructions, bool>> chemins{{JeuDInstructions::generique, false}};
+    for (const JeuDInstructions j : jeuxOfferts()) chemins.emplace_back(j, true);
     const ZZ n60 = semipremier(30, 30);
     const ZZ avecFacteur = semipremier(25, 25) * 9001 * 40009;
     for (const auto& [n, taille, blocs] : {std::tuple{n60, 6000, 2}, {avecFacteur, 6000, 2}, {n60, 16000, 1}}) {
@@ -415,19 +483,20 @@ TEST(CribleQuadratique, LeCribleVectorielDonneLesMemesRelations) {
             ASSERT_NE(std::find(b.p.begin(), b.p.end(), 9001u), b.p.end());
             ASSERT_NE(std::find(b.p.begin(), b.p.end(), 40009u), b.p.end());
         }
-        std::vector<Relation> r[3];
-        for (const auto& [v, vectoriel, parDeux] : {std::tuple{0, false, false}, {1, true, true}, {2, false, true}}) {
+        std::vector<std::vector<Relation>> r(chemins.size());
+        for (std::size_t v = 0; v < chemins.size(); ++v) {
+            const auto [jeu, parDeux] = chemins[v];
             ParametresDuCrible par;
             par.blocs = blocs;
             par.borneGrandPremier = 40ull * b.p.back();
             par.seuil = 50;
-            par.vectoriel = vectoriel;
+            par.jeu = jeu;
             par.parDeux = parDeux;
             CribleSiqs crible(b, par, 3);
             const std::atomic<bool> jamais{false};
             while (r[v].size() < (taille > 6000 ? 100u : 300u)) crible.famille(r[v], jamais);
         }
-        for (int v : {1, 2}) {
+        for (std::size_t v = 1; v < chemins.size(); ++v) {
             ASSERT_EQ(r[0].size(), r[v].size()) << v;
             for (std::size_t i = 0; i < r[0].size(); ++i) {
                 ASSERT_EQ(r[0][i].y, r[v][i].y) << v << " " << i;

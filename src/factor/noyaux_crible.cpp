@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The sieve's kernels one by one, which are the reference of the wide ones
+// (factor/noyaux.h) and do what they leave: each function hands to the
+// instruction set it is given what that set covers, then finishes alone.
+#include "factor/crible.h"
+
+#include <cstring>
+
+#include "factor/noyaux.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace harmo {
+
+void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p, std::size_t debut, std::size_t fin,
+                        std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit, JeuDInstructions jeu,
+                        const std::uint32_t* d, bool monte) {
+#ifdef HARMO_X86
+    if (jeu != JeuDInstructions::generique) {
+        const std::size_t seize = debut + (fin - debut) / 16 * 16;
+        if (seize > debut) {
+            if (jeu == JeuDInstructions::avx512)
+                avx512::placerDansLesSeaux(r1, r2, p, debut, seize, h, finIntervalle, seaux, ecrit, d, monte);
+            else
+                avx2::placerDansLesSeaux(r1, r2, p, debut, seize, h, finIntervalle, seaux, ecrit, d, monte);
+        }
+        debut = seize;
+    }
+#endif
+    if (d) deplacerRacines(r1, r2, d, p, debut, fin, monte, jeu);
+    // A root j hits the interval h or h + 1 times: h stores, then one more
+    // written anyway, into the spare bucket when past the interval.
+    const std::uint32_t horsDuCrible = finIntervalle >> 15;
+    auto placer = [&](std::uint32_t j, std::uint32_t pi, std::uint32_t marque) {
+        for (std::uint32_t k = 0; k < h; ++k, j += pi) seaux[ecrit[j >> 15]++] = marque | (j & (tailleDeBloc - 1));
+        const bool dedans = j < finIntervalle;
+        const std::uint32_t b = dedans ? j >> 15 : horsDuCrible;
+        seaux[ecrit[b]] = marque | (j & (tailleDeBloc - 1));
+        ecrit[b] += dedans;
+    };
+    for (std::size_t i = debut; i < fin; ++i) {
+        if (r1[i] == pasDeRacine) continue;  // a prime of A
+        const std::uint32_t marque = static_cast<std::uint32_t>(i) << 15;
+        placer(r1[i], p[i], marque);
+        if (r2[i] != r1[i]) placer(r2[i], p[i], marque);
+    }
+}
+
+void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, const std::uint32_t* p, std::size_t debut,
+                    std::size_t fin, std::uint32_t h, std::uint8_t l, JeuDInstructions jeu) {
+#ifdef HARMO_X86
+    if (jeu == JeuDInstructions::avx512) return avx512::cribleParSeize(s, pos1, pos2, p, debut, fin, h, l);
+    if (jeu == JeuDInstructions::avx2) return avx2::cribleParSeize(s, pos1, pos2, p, debut, fin, h, l);
+#endif
+    (void)h;
+    for (std::size_t i = debut; i < fin; ++i) {
+        if (pos1[i] == pasDeRacine) continue;
+        const bool seule = pos1[i] == pos2[i];
+        for (std::uint32_t* r : {pos1 + i, pos2 + i}) {
+            if (r == pos2 + i && seule) break;
+            std::uint32_t a = *r;
+            for (; a < tailleDeBloc; a += p[i]) s[a] += l;
+            *r = a - tailleDeBloc;
+        }
+        if (seule) pos2[i] = pos1[i];
+    }
+}
+
+std::size_t entreesSur(std::uint32_t pos, const std::uint32_t* seau, std::size_t n, std::uint32_t* trouves, JeuDInstructions jeu) {
+    std::size_t t = 0, k = 0;
+#ifdef HARMO_X86
+    if (jeu == JeuDInstructions::avx512) t = avx512::entreesSur(pos, seau, k, n, trouves);
+    if (jeu == JeuDInstructions::avx2) t = avx2::entreesSur(pos, seau, k, n, trouves);
+#endif
+    for (; k < n; ++k) {
+        trouves[t] = seau[k] >> 15;
+        t += (seau[k] & (tailleDeBloc - 1)) == pos;
+    }
+    return t;
+}
+
+std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1,
+                             const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
+                             JeuDInstructions jeu) {
+    std::size_t n = 0, i = debut;
+#ifdef HARMO_X86
+    if (jeu == JeuDInstructions::avx512) n = avx512::racinesAtteintes(j, inverses, p, r1, r2, i, fin, trouves);
+    if (jeu == JeuDInstructions::avx2) n = avx2::racinesAtteintes(j, inverses, p, r1, r2, i, fin, trouves);
+#endif
+    // Without a branch: the index is written anyway, kept when it divides.
+    for (; i < fin; ++i) {
+        const std::uint32_t m = j - static_cast<std::uint32_t>((j * inverses[i]) >> 40) * p[i];
+        trouves[n] = static_cast<std::uint32_t>(i);
+        n += (m == r1[i]) | (m == r2[i]);
+    }
+    return n;
+}
+
+std::size_t candidatsDuBloc(const std::uint8_t* s, std::uint32_t* places, JeuDInstructions jeu) {
+#ifdef HARMO_X86
+    if (jeu == JeuDInstructions::avx512) return avx512::candidats(s, tailleDeBloc, places);
+    if (jeu == JeuDInstructions::avx2) return avx2::candidats(s, tailleDeBloc, places);
+#else
+    (void)jeu;
+#endif
+    std::size_t n = 0;
+#ifdef __SSE2__
+    // Sixteen bytes a register, four registers a step (every x86-64 has SSE2).
+    for (long w = 0; w < tailleDeBloc; w += 64) {
+        const __m128i v[4] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 16)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 32)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w + 48))};
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(v[0], v[1]), _mm_or_si128(v[2], v[3]))) == 0) continue;
+        for (int k = 0; k < 4; ++k)
+            for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(v[k])); m != 0; m &= m - 1)
+                places[n++] = static_cast<std::uint32_t>(w + 16 * k + __builtin_ctz(m));
+    }
+#else
+    // Eight bytes a word.
+    for (long w = 0; w < tailleDeBloc; w += 8) {
+        std::uint64_t mot;
+        std::memcpy(&mot, s + w, 8);
+        mot &= 0x8080808080808080ull;
+        if (mot == 0) continue;
+        for (; mot != 0; mot &= mot - 1) places[n++] = static_cast<std::uint32_t>(w + __builtin_ctzll(mot) / 8);
+    }
+#endif
+    return n;
+}
+
+bool diviserSiDivisible(mpz_ptr g, std::uint32_t p, std::uint64_t inverse) {
+    const mp_size_t n = static_cast<mp_size_t>(mpz_size(g));
+    if (n == 0 || n > 4) {  // beyond what the sieve meets: GMP's own
+        if (!mpz_divisible_ui_p(g, p)) return false;
+        mpz_divexact_ui(g, g, p);
+        return true;
+    }
+    // Exact division from the low limb up (Hensel): quotient limb
+    // q = (a - c) / p mod 2^64, carry c = high half of q p plus the borrow;
+    // p divides g exactly when the last carry is 0, and then the q are g / p.
+    const mp_limb_t* a = mpz_limbs_read(g);
+    mp_limb_t q[4];
+    mp_limb_t c = 0;
+    for (mp_size_t k = 0; k < n; ++k) {
+        const mp_limb_t l = a[k] - c;
+        const mp_limb_t emprunt = a[k] < c;
+        q[k] = l * inverse;
+        c = static_cast<mp_limb_t>((static_cast<unsigned __int128>(q[k]) * p) >> 64) + emprunt;
+    }
+    if (c != 0) return false;
+    mp_limb_t* w = mpz_limbs_modify(g, n);
+    for (mp_size_t k = 0; k < n; ++k) w[k] = q[k];
+    mpz_limbs_finish(g, n);  // a top limb of 0 dropped there
+    return true;
+}
+
+}  // namespace harmo
