@@ -171,7 +171,7 @@ ParametresSiqs parametresSiqs(long chiffres) {
     ParametresSiqs p{std::lround(entre(static_cast<double>(a.p.taille), static_cast<double>(b.p.taille))),
                      std::lround(entre(static_cast<double>(a.p.blocs), static_cast<double>(b.p.blocs))),
                      std::lround(entre(static_cast<double>(a.p.multipleGrandPremier), static_cast<double>(b.p.multipleGrandPremier))),
-                     entre(a.p.marge, b.p.marge), entre(a.p.exposantDouble, b.p.exposantDouble)};
+                     entre(a.p.marge, b.p.marge), entre(a.p.exposantDouble, b.p.exposantDouble), a.p.jeu};
     // Two large primes from the first row that has them on: the threshold
     // and the bound of the row below until then.
     if (a.p.exposantDouble == 0 && b.p.exposantDouble != 0) {
@@ -212,6 +212,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     par.blocs = p.blocs;
     par.borneGrandPremier = static_cast<std::uint64_t>(base.p.back()) * static_cast<std::uint64_t>(p.multipleGrandPremier);
     par.seuil = seuilBits * echelle;
+    par.jeu = p.jeu;
     if (p.exposantDouble > 0)
         par.borneDouble = static_cast<std::uint64_t>(
             std::min(0x1p62, std::pow(static_cast<double>(par.borneGrandPremier), p.exposantDouble)));
@@ -224,6 +225,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     std::atomic<bool> jamais{false};
     std::vector<Relation> arrivees;
     std::vector<std::pair<double, double>> historique;  // seconds, share
+    std::size_t rejetees = 0;
     for (int essai = 0; essai < 4; ++essai) {
         while (releve.nombreDeColonnes() < voulues) {
             verifierInterruption();
@@ -233,12 +235,20 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             } else if (!equipe.prendre(arrivees, std::chrono::milliseconds(100))) {
                 return false;
             }
-            for (Relation& r : arrivees) releve.ajouter(std::move(r));
+            // Each relation checked as it is merged: a wrong kernel costs
+            // relations, counted, never a wrong column.
+            for (Relation& r : arrivees) {
+                if (relationExacte(r, base))
+                    releve.ajouter(std::move(r));
+                else
+                    ++rejetees;
+            }
             arrivees.clear();
             if (avancement) {
                 AvancementDuCrible a;
                 a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / premiereCible);
                 a.secondes = secondesDepuis(debut);
+                a.rejetees = rejetees;
                 // The point nearest half the time spent, for the exponent.
                 historique.emplace_back(a.secondes, a.part);
                 const auto moitie = std::lower_bound(historique.begin(), historique.end(),

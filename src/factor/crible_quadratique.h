@@ -12,6 +12,8 @@
 // Notices AMS 43 (1996).
 #pragma once
 
+#include "commun/processeur.h"
+
 #include <NTL/ZZ.h>
 
 #include <functional>
@@ -24,6 +26,7 @@ struct AvancementDuCrible {
     double part = 0;
     double secondes = 0;
     double restant = -1;
+    std::size_t rejetees = 0;  // relations dropped by the check at their merge (none when the kernels are right)
 };
 
 // The seconds left when the share went from partMoitie at tMoitie to part
@@ -43,6 +46,7 @@ struct ParametresSiqs {
     long multipleGrandPremier;
     double marge;
     double exposantDouble = 0;
+    JeuDInstructions jeu = jeuDInstructions();  // the registers of the sieve's kernels
 };
 ParametresSiqs parametresSiqs(long chiffres);
 

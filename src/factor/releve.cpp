@@ -15,6 +15,24 @@ std::uint64_t empreinte(const NTL::ZZ& y) {
 
 }  // namespace
 
+bool relationExacte(const Relation& r, const BaseDeFacteurs& base) {
+    NTL::ZZ produit(1), attendu;
+    bool negatif = false;
+    for (const std::uint32_t i : r.facteurs) {
+        if (i >= base.taille()) return false;
+        if (i == 0)
+            negatif = !negatif;
+        else
+            NTL::mul(produit, produit, static_cast<long>(base.p[i]));
+    }
+    for (const std::uint64_t L : {r.grand, r.autreGrand})
+        if (L != 1) NTL::mul(produit, produit, NTL::conv<NTL::ZZ>(static_cast<unsigned long>(L)));
+    if (negatif) NTL::negate(produit, produit);
+    NTL::sqr(attendu, r.y);
+    NTL::sub(attendu, attendu, base.kn);
+    return attendu == produit;
+}
+
 std::uint32_t Releve::sommet(std::uint64_t L) {
     if (parent_.empty()) {
         sommets_.emplace(1, 0);

@@ -26,6 +26,11 @@
 
 namespace harmo {
 
+// The relation as the sieve wrote it holds: y^2 - k n is, exactly, the
+// product of its factors (index 0 standing for -1, every index inside the
+// base) and of its large primes. A few products of words per relation.
+bool relationExacte(const Relation& r, const BaseDeFacteurs& base);
+
 class Releve {
 public:
     void ajouter(Relation&& r);

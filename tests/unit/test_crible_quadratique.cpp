@@ -689,15 +689,51 @@ TEST(CribleQuadratique, DesSemipremiersDe30A60Chiffres) {
     }
 }
 
+// On each instruction set: the factor, the share told up to 1, and not one
+// relation dropped by the check at the merge.
 TEST(CribleQuadratique, LAvancementVaJusquAuBout) {
     const ZZ n = semipremier(24, 26);
-    std::vector<AvancementDuCrible> vus;
-    ZZ f;
-    ASSERT_TRUE(cribleQuadratique(n, f, 1, [&](const AvancementDuCrible& a) { vus.push_back(a); }));
-    ASSERT_FALSE(vus.empty());
-    for (std::size_t i = 1; i < vus.size(); ++i) EXPECT_GE(vus[i].part, vus[i - 1].part);
-    EXPECT_EQ(vus.back().part, 1.0);
-    for (const AvancementDuCrible& a : vus) EXPECT_EQ(a.restant < 0, a.part < 0.05);
+    for (const JeuDInstructions jeu : jeuxOfferts()) {
+        std::vector<AvancementDuCrible> vus;
+        ZZ f;
+        ParametresSiqs p = parametresSiqs(nombreDeChiffres(n));
+        p.jeu = jeu;
+        ASSERT_TRUE(cribleQuadratique(n, f, 1, p, [&](const AvancementDuCrible& a) { vus.push_back(a); })) << nomDuJeu(jeu);
+        EXPECT_TRUE(f > 1 && f < n && n % f == 0) << nomDuJeu(jeu);
+        ASSERT_FALSE(vus.empty());
+        for (std::size_t i = 1; i < vus.size(); ++i) EXPECT_GE(vus[i].part, vus[i - 1].part);
+        EXPECT_EQ(vus.back().part, 1.0);
+        EXPECT_EQ(vus.back().rejetees, 0u) << nomDuJeu(jeu);
+        for (const AvancementDuCrible& a : vus) EXPECT_EQ(a.restant < 0, a.part < 0.05);
+    }
+}
+
+// The check made at the merge: every relation of the sieve passes; one
+// changed anywhere (a factor, y, a large prime, the sign, an index past
+// the base) does not.
+TEST(CribleQuadratique, UneRelationFausseEstEcartee) {
+    const ZZ n = semipremier(25, 25);
+    const BaseDeFacteurs b = baseDeFacteurs(n, multiplicateurKnuthSchroeppel(n), 1200, 1.0);
+    ParametresDuCrible par;
+    par.borneGrandPremier = 50ull * b.p.back();
+    par.seuil = 50;
+    CribleSiqs crible(b, par, 7);
+    std::vector<Relation> r;
+    const std::atomic<bool> jamais{false};
+    while (r.size() < 50) crible.famille(r, jamais);
+    long partielles = 0;
+    for (const Relation& x : r) {
+        ASSERT_TRUE(relationExacte(x, b));
+        partielles += x.grand != 1;
+        std::vector<Relation> fausses(5, x);
+        fausses[0].facteurs.back() = fausses[0].facteurs.back() == 1 ? 2 : 1;
+        fausses[1].y += 1;
+        fausses[2].grand = x.grand == 1 ? 3 : x.grand + 2;
+        fausses[3].facteurs.push_back(0);
+        fausses[4].facteurs.push_back(static_cast<std::uint32_t>(b.taille()));
+        for (std::size_t k = 0; k < fausses.size(); ++k) EXPECT_FALSE(relationExacte(fausses[k], b)) << k;
+    }
+    EXPECT_GT(partielles, 0);
 }
 
 // The table read between its rows: growing bases, and two large primes
