@@ -5,6 +5,7 @@
 //   factorisation pari|moteur hN     the numerator of H(N) without its primes below 10^6
 //   factorisation pari|moteur sD     p q, two primes of about D/2 digits (NextPrime of fixed values)
 //   factorisation entier HN          the engine on the whole numerator of H(N)
+//   factorisation jeux               the instruction sets the processor offers, widest first
 //   factorisation crible hN|sD       the quadratic sieve alone, on every core: one factor
 //   factorisation reglage hN|sD F B L m [e]
 //                                    the same with the parameters given: F primes in the base,
@@ -13,6 +14,7 @@
 // Prints the number's digits and its prime factors.
 #include "commun/coeurs.h"
 #include "commun/decimal.h"
+#include "commun/processeur.h"
 #include "factor/crible_quadratique.h"
 #include "factor/pari.h"
 #include "factor/pilote.h"
@@ -49,6 +51,10 @@ NTL::ZZ nombreDuCas(const std::string& cas) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "jeux") {
+        for (int j = static_cast<int>(jeuDuProcesseur()); j >= 0; --j) std::printf("%s\n", nomDuJeu(static_cast<JeuDInstructions>(j)));
+        return 0;
+    }
     if (argc < 3) return 2;
     const std::string mode = argv[1];
     const NTL::ZZ n = nombreDuCas(argv[2]);

@@ -13,6 +13,9 @@
 #                                          H(n), n = 2..200 (NMAX): digits, wall, CPU
 #   bash bench/factorisation.sh lanczos    the engine's block Lanczos beside FLINT's on a
 #                                          matrix shaped like the sieve's at 85 digits (LIGNES)
+#   bash bench/factorisation.sh isa        the sieve alone under each HARMONIQUES_ISA the
+#                                          processor offers, alternated (TOURS rounds): H(170),
+#                                          H(186), H(193), 70 digits (CAS); ratio to the widest
 set -u
 mode=${1:-}
 cd "$(dirname "$0")/.."
@@ -41,6 +44,29 @@ if [ "$mode" = tous ]; then
     pire=$(awk -v a="$pire" -v b="${mur#> }" 'BEGIN { print (b > a ? b : a) }')
   done
   echo "le plus long : $pire s"
+  exit 0
+fi
+if [ "$mode" = isa ]; then
+  jeux=$("$tmp/factorisation" jeux | tr '\n' ' ')
+  premier=${jeux%% *}
+  printf '%-6s %-5s' cas taille
+  for j in $jeux; do printf ' %16s %7s' "$j mur/CPU" rapport; done
+  printf '\n'
+  for c in ${CAS:-h170 h186 h193 s70}; do
+    for tour in $(seq 1 "${TOURS:-1}"); do
+      ligne="" ; reference="" ; taille=""
+      for j in $jeux; do
+        /usr/bin/time -f "%e %U %S" -o "$tmp/t" env HARMONIQUES_ISA="$j" timeout "$limite" "$tmp/factorisation" crible "$c" > "$tmp/$j.out" 2>/dev/null
+        if [ $? = 124 ]; then m="> $limite"; else m=$(awk '{ printf "%.1f %.1f", $1, $2 + $3 }' < <(tail -n 1 "$tmp/t")); fi
+        [ -n "$reference" ] || reference=${m%% *}
+        [ -n "$taille" ] || taille=$(cut -d' ' -f1 "$tmp/$j.out")
+        rapport=$(awk -v a="${m%% *}" -v b="$reference" 'BEGIN { if (a == ">" || b == ">") print "-"; else printf "%.2f", a / b }')
+        cmp -s "$tmp/$j.out" "$tmp/$premier.out" || rapport="DIFFERENT"
+        ligne="$ligne $(printf '%16s %7s' "$m" "$rapport")"
+      done
+      printf '%-6s %-5s%s\n' "$c" "$taille" "$ligne"
+    done
+  done
   exit 0
 fi
 cas="h163 h170 h186 h193 s60 s70 s80"

@@ -53,6 +53,21 @@ printf '0' | "$exe" > "$tmp/out"; rc=$?
 [ "$rc" = 1 ] || echec "sans argument : statut $rc"
 grep -q "Quel est votre choix" "$tmp/out" || echec "sans argument : pas de menu"
 
+# HARMONIQUES_ISA: --version names the set used, never above the processor's;
+# an unknown value costs one line on standard error, and the program works.
+proc=$("$exe" --version | sed -n 's/^Instructions du crible : .* (processeur : \(.*\))$/\1/p')
+[ -n "$proc" ] || echec "--version ne dit pas le jeu d'instructions"
+jeu=$(HARMONIQUES_ISA=generic "$exe" --version | sed -n 's/^Instructions du crible : \([a-z0-9]*\) .*/\1/p')
+[ "$jeu" = generic ] || echec "HARMONIQUES_ISA=generic : jeu $jeu"
+printf '0' | HARMONIQUES_ISA=sse9 "$exe" > "$tmp/out" 2> "$tmp/err"; rc=$?
+[ "$rc" = 1 ] || echec "HARMONIQUES_ISA inconnu : statut $rc"
+grep -q "Quel est votre choix" "$tmp/out" || echec "HARMONIQUES_ISA inconnu : pas de menu"
+[ "$(wc -l < "$tmp/err")" = 1 ] && grep -q "HARMONIQUES_ISA=sse9" "$tmp/err" || echec "HARMONIQUES_ISA inconnu : pas une ligne d'erreur"
+cmp -s "$tmp/out" <(printf '0' | "$exe" 2>/dev/null) || echec "HARMONIQUES_ISA inconnu : un autre dialogue"
+for section in ENVIRONNEMENT; do
+  grep -qx ".SH $section" "$manuel" || echec "le manuel n'a pas la section $section"
+done
+
 # The manual page.
 avertissements=$(groff -man -ww -z "$manuel" 2>&1)
 [ -z "$avertissements" ] || echec "groff : $avertissements"
