@@ -53,6 +53,8 @@ void cribleParSeize(std::uint8_t* s, std::uint32_t* pos1, std::uint32_t* pos2, c
 #ifdef HARMO_X86
     if (jeu == JeuDInstructions::avx512) return avx512::cribleParSeize(s, pos1, pos2, p, debut, fin, h, l);
     if (jeu == JeuDInstructions::avx2) return avx2::cribleParSeize(s, pos1, pos2, p, debut, fin, h, l);
+#else
+    (void)jeu;
 #endif
     (void)h;
     for (std::size_t i = debut; i < fin; ++i) {
@@ -73,6 +75,8 @@ std::size_t entreesSur(std::uint32_t pos, const std::uint32_t* seau, std::size_t
 #ifdef HARMO_X86
     if (jeu == JeuDInstructions::avx512) t = avx512::entreesSur(pos, seau, k, n, trouves);
     if (jeu == JeuDInstructions::avx2) t = avx2::entreesSur(pos, seau, k, n, trouves);
+#else
+    (void)jeu;
 #endif
     for (; k < n; ++k) {
         trouves[t] = seau[k] >> 15;
@@ -88,6 +92,8 @@ std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, con
 #ifdef HARMO_X86
     if (jeu == JeuDInstructions::avx512) n = avx512::racinesAtteintes(j, inverses, p, r1, r2, i, fin, trouves);
     if (jeu == JeuDInstructions::avx2) n = avx2::racinesAtteintes(j, inverses, p, r1, r2, i, fin, trouves);
+#else
+    (void)jeu;
 #endif
     // Without a branch: the index is written anyway, kept when it divides.
     for (; i < fin; ++i) {
