@@ -72,7 +72,7 @@ printf '#!/bin/sh\nexec qemu-aarch64 -L "%s" "%s" "$@"\n' "$racine" "$dossier/bu
 chmod +x "$enveloppe"
 echecs=0
 n=0
-for c in ${CAS:-$(cd tests/e2e/cases && ls -- *.in | sed 's/\.in$//')}; do
+for c in ${CAS:-$(cd tests/e2e/cases && ls -- *.out | sed "s/\\.out$//")}; do
   n=$((n + 1))
   bash tests/e2e/run_transcript.sh "$enveloppe" "tests/e2e/cases/$c" >/dev/null 2>&1 || { echo "ECHEC : $c" >&2; echecs=$((echecs + 1)); }
 done

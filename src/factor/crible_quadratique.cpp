@@ -23,27 +23,11 @@ namespace harmo {
 namespace {
 
 // The size of the base and of the interval that sieved fastest on this
-// 2-core machine: swept on balanced semiprimes of 50, 60, 64 and 69 digits
-// (bench/factorisation.cpp's sD numbers) with one large prime, where two
-// large primes gain nothing yet; from 74 digits on, with two large primes,
-// on the hard parts of the numerators of H(170) (74 digits) and H(193) (85)
-// and the 79-digit s80 (`bench/factorisation.cpp reglage`); above 85
-// digits, grown as in published tables. At 85 and 89 digits, 3 blocks:
-// with at most 8 buckets they are filled bucket by bucket. H(199)'s
-// 89-digit part took 388 s (6 blocks, 12 buckets: 506 s, measured before
-// the faster splitting of cofactors, worth a few per cent); single-thread
-// rates of relations there, 3 blocks against 6: 1.5 times. H(193)'s
-// 85-digit part: 181 s with 3 blocks, 189 s with 5. On another day the
-// same 89-digit sieve took 274 s, and large prime bounds of 25, 40, 60 and
-// 100 pmax were within that day's noise of each other (322, 262, 302 and
-// 274 s), so the bound stayed at 100. With the faster bucket fill and
-// medium primes (10-18 % less, alternated with the code before on the
-// 74-digit part), the whole of H(199)'s numerator took 234 s on a third
-// day, and more than 300 s in a run of every n an hour later. With the
-// roots of each new A computed eight primes at a time (3.5 % of the time
-// down to 0.5 %), 263 s in a run of every n on a fourth day; with the
-// linear algebra on both cores (11 s down to 6 s), 261 s on a fifth, and
-// 339 s when run alone ten minutes later (the CPU seconds as much higher).
+// 2-core machine: swept on balanced semiprimes of 50 to 69 digits with one
+// large prime, from 74 digits on with two, on the hard parts of the
+// numerators of H(170), H(193) and H(199); above 89 digits, grown as in
+// published tables. How each row was chosen, and the times measured since,
+// are in bench/README.md ("The sieve's parameters").
 const struct {
     long chiffres;
     ParametresSiqs p;
