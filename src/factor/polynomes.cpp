@@ -16,15 +16,6 @@ std::uint32_t inverseModulo(std::uint32_t a, std::uint32_t p) { return static_ca
 
 }  // namespace
 
-std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool monte) {
-    if (monte) {
-        const std::uint32_t a = r + d;
-        return a >= p ? a - p : a;
-    }
-    const std::uint32_t a = r - d;
-    return a >= p ? a + p : a;  // wrapped below zero
-}
-
 namespace {
 
 // The roots of [debut, fin) moved one way, without a branch per prime, on

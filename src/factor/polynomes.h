@@ -30,7 +30,10 @@ namespace harmo {
 constexpr std::uint32_t pasDeRacine = 0xFFFFFFFFu;
 
 // r + d mod p (monte) or r - d mod p, for r, d < p.
-std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool monte);
+inline std::uint32_t deplacer(std::uint32_t r, std::uint32_t d, std::uint32_t p, bool monte) {
+    const std::uint32_t a = monte ? r + d : r - d;
+    return monte ? (a >= p ? a - p : a) : (a >= p ? a + p : a);  // below zero, a wrapped past p
+}
 // The roots r1[i], r2[i] of [debut, fin) moved by d[i] (deplacer), but
 // pasDeRacine, which stays: in the registers of jeu, the rest without a
 // branch. The arrays must not overlap.
