@@ -77,6 +77,8 @@ void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_
         }
         debut = seize;
     }
+#else
+    (void)jeu;
 #endif
     if (d == nullptr)
         placerUnAUn<0>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d);
