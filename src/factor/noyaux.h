@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define HARMO_X86 1
@@ -38,6 +39,20 @@ struct DonneesDUnA {
 constexpr std::uint32_t debutVectoriel = 1 << 13;
 // The most primes in A that the wide roots take.
 constexpr std::size_t maximumParHuit = 32;
+
+// f(std::integral_constant<unsigned, NB>{}) with NB the number of buckets
+// when it is one the sieve's table gives (2, 4, 6, 8: the fills keep their
+// write positions in registers), 0 otherwise.
+template <class F>
+void selonLesSeaux(std::uint32_t nb, F&& f) {
+    switch (nb) {
+        case 2: return f(std::integral_constant<unsigned, 2>{});
+        case 4: return f(std::integral_constant<unsigned, 4>{});
+        case 6: return f(std::integral_constant<unsigned, 6>{});
+        case 8: return f(std::integral_constant<unsigned, 8>{});
+        default: return f(std::integral_constant<unsigned, 0>{});
+    }
+}
 
 #ifdef HARMO_X86
 #define HARMO_NOYAUX                                                                                                               \

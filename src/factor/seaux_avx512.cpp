@@ -168,13 +168,9 @@ void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_
                     std::uint32_t h, std::uint32_t finIntervalle, std::uint32_t* seaux, std::size_t* ecrit,
                     const std::uint32_t* d, bool monte) {
     if (debut >= fin) return;
-    switch (finIntervalle >> 15) {
-        case 2: return placerParSeize<2>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-        case 4: return placerParSeize<4>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-        case 6: return placerParSeize<6>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-        case 8: return placerParSeize<8>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-        default: return placerParSeize<0>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
-    }
+    selonLesSeaux(finIntervalle >> 15, [&](auto NB) {
+        placerParSeize<NB.value>(r1, r2, p, debut, fin, h, finIntervalle, seaux, ecrit, d, monte);
+    });
 }
 
 }  // namespace harmo::avx512
