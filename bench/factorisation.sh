@@ -13,6 +13,8 @@
 #                                          H(n), n = 2..200 (NMAX): digits, wall, CPU
 #   bash bench/factorisation.sh lanczos    the engine's block Lanczos beside FLINT's on a
 #                                          matrix shaped like the sieve's at 85 digits (LIGNES)
+#   bash bench/factorisation.sh remplissage  the bucket fill alone on each instruction set
+#                                          (bench/remplissage.cpp), H(193)'s base
 #   bash bench/factorisation.sh isa        the sieve alone under each HARMONIQUES_ISA the
 #                                          processor offers, alternated (TOURS rounds): H(170),
 #                                          H(186), H(193), 70 digits (CAS); ratio to the widest
@@ -29,6 +31,12 @@ if [ "$mode" = lanczos ]; then
   g++ -O2 -std=c++17 -Isrc bench/lanczos.cpp -o "$tmp/lanczos" build/libharmo_core.a \
     -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
   "$tmp/lanczos" "${LIGNES:-47000}"
+  exit 0
+fi
+if [ "$mode" = remplissage ]; then
+  g++ -O2 -std=c++17 -Isrc bench/remplissage.cpp -o "$tmp/remplissage" build/libharmo_core.a \
+    -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
+  "$tmp/remplissage"
   exit 0
 fi
 if [ "$mode" = tous ]; then
