@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bucket fill alone, on each instruction set the processor offers: the
-// factor base of H(193)'s 85-digit part (50,000 primes, 3 blocks on each
+// factor base of H(193)'s 85-digit cofactor (50,000 primes, 3 blocks on each
 // side), 20 families of polynomials, every bucket prime placed for each
 // polynomial (its roots moved on the way, as the sieve does). Prints the
 // microseconds per polynomial and the nanoseconds per entry written.

@@ -8,7 +8,7 @@
 # processor offers with the one-by-one kernels).
 #   bash scripts/verifier_sans_avx512.sh [BUILD]          the sieve's unit tests (CI runs it)
 #   bash scripts/verifier_sans_avx512.sh BUILD complet     and H(170)'s factorisation, whose
-#                                                         74-digit part reaches the sieve,
+#                                                         74-digit cofactor reaches the sieve,
 #                                                         compared with the native run
 # Installs qemu-user through apt-get when missing.
 set -u

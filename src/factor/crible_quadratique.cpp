@@ -24,7 +24,7 @@ namespace {
 
 // The size of the base and of the interval that sieved fastest on this
 // 2-core machine: swept on balanced semiprimes of 50 to 69 digits with one
-// large prime, from 74 digits on with two, on the hard parts of the
+// large prime, from 74 digits on with two, on the hard cofactors of the
 // numerators of H(170), H(193) and H(199); above 89 digits, grown as in
 // published tables. How each row was chosen, and the times measured since,
 // are in bench/README.md ("The sieve's parameters").

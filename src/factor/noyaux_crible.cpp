@@ -24,7 +24,7 @@ namespace {
 // write positions are kept here; the spare's through eight copies taken
 // in turn: with one, every root outside waited on the last one's (an
 // addition of 0 stored and read back), and at 85 digits most roots are
-// outside. On H(170)'s part, generic path: 17 s against 22 s with one
+// outside. On H(170)'s 74-digit cofactor, generic path: 17 s against 22 s with one
 // copy, and 23 s with a branch instead (mispredicted).
 template <int sens>
 void placerUnAUn(std::uint32_t* __restrict__ r1, std::uint32_t* __restrict__ r2, const std::uint32_t* __restrict__ p,
