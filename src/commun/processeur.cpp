@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace harmo {
 
@@ -22,11 +24,16 @@ JeuDInstructions jeuDuProcesseur() {
 #endif
 }
 
+namespace {
+
+// The set read from a value of HARMONIQUES_ISA; none when unknown.
 std::optional<JeuDInstructions> jeuNomme(const std::string& nom) {
     for (const JeuDInstructions j : {JeuDInstructions::generique, JeuDInstructions::avx2, JeuDInstructions::avx512})
         if (nom == nomDuJeu(j)) return j;
     return std::nullopt;
 }
+
+}  // namespace
 
 JeuDInstructions jeuDInstructions() {
     static const JeuDInstructions jeu = [] {

@@ -7,9 +7,6 @@
 // a target attribute and chosen when running. Elsewhere (arm64), generic.
 #pragma once
 
-#include <optional>
-#include <string>
-
 namespace harmo {
 
 // Ordered: a set offers everything of the sets below it.
@@ -17,9 +14,6 @@ enum class JeuDInstructions { generique = 0, avx2 = 1, avx512 = 2 };
 
 // What the processor offers: AVX-512 F, DQ and VL; else AVX2 with FMA; else generic.
 JeuDInstructions jeuDuProcesseur();
-
-// The set read from a value of HARMONIQUES_ISA; none when unknown.
-std::optional<JeuDInstructions> jeuNomme(const std::string& nom);
 
 // The set the kernels use: the processor's, capped by HARMONIQUES_ISA.
 // Read at the first call (main makes it at start); an unknown value is

@@ -196,7 +196,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     par.blocs = p.blocs;
     par.borneGrandPremier = static_cast<std::uint64_t>(base.p.back()) * static_cast<std::uint64_t>(p.multipleGrandPremier);
     par.seuil = seuilBits * echelle;
-    par.jeu = p.jeu;
+    par.jeu = std::min(p.jeu, jeuDInstructions());
     if (p.exposantDouble > 0)
         par.borneDouble = static_cast<std::uint64_t>(
             std::min(0x1p62, std::pow(static_cast<double>(par.borneGrandPremier), p.exposantDouble)));

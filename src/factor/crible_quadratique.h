@@ -46,7 +46,7 @@ struct ParametresSiqs {
     long multipleGrandPremier;
     double marge;
     double exposantDouble = 0;
-    JeuDInstructions jeu = jeuDInstructions();  // the registers of the sieve's kernels
+    JeuDInstructions jeu = JeuDInstructions::avx512;  // at most these registers (and what jeuDInstructions() allows)
 };
 ParametresSiqs parametresSiqs(long chiffres);
 

@@ -86,6 +86,8 @@ FamilleDePolynomes::FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::
     for (auto& b : Bl_) mpz_init(&b);
     bainv2_.assign(s_, std::vector<std::uint32_t>(base.taille(), 0));
     gA_.assign(s_, 0);
+    qA_.assign(s_, 0);
+    for (auto& ligne : bainv2_) lignesBainv2_.push_back(ligne.data());
 }
 
 FamilleDePolynomes::~FamilleDePolynomes() {
@@ -139,7 +141,7 @@ void FamilleDePolynomes::nouveauA() {
     choisirA();
     mpz_set_ui(B_, 0);
     for (std::size_t l = 0; l < s_; ++l) {
-        const std::uint32_t q = base_.p[indicesA_[l]];
+        const std::uint32_t q = qA_[l] = base_.p[indicesA_[l]];
         mpz_divexact_ui(tmp_, A_, q);  // A / q
         std::uint64_t g =
             static_cast<std::uint64_t>(base_.racine[indicesA_[l]]) * inverseModulo(static_cast<std::uint32_t>(mpz_fdiv_ui(tmp_, q)), q) % q;
@@ -157,13 +159,7 @@ void FamilleDePolynomes::racinesDuPremierB() {
     std::size_t i = 2;
 #ifdef HARMO_X86
     if (jeu_ != JeuDInstructions::generique && s_ <= maximumParHuit && base_.p.back() < (1u << 22) && M_ < (1L << 22)) {
-        std::vector<std::uint32_t> q(s_);
-        std::vector<std::uint32_t*> bainv2(s_);
-        for (std::size_t l = 0; l < s_; ++l) {
-            q[l] = base_.p[indicesA_[l]];
-            bainv2[l] = bainv2_[l].data();
-        }
-        const DonneesDUnA a{base_.p.data(), base_.racine.data(), s_, q.data(), gA_.data(), bainv2.data(),
+        const DonneesDUnA a{base_.p.data(), base_.racine.data(), s_, qA_.data(), gA_.data(), lignesBainv2_.data(),
                             racine1.data(), racine2.data(), M_};
         i = jeu_ == JeuDInstructions::avx512 ? avx512::racinesDUnA(a, 2, base_.taille()) : avx2::racinesDUnA(a, 2, base_.taille());
     }

@@ -100,7 +100,8 @@ private:
     std::vector<__mpz_struct> Bl_;  // B_l, each initialised by mpz_init
     std::vector<std::uint32_t> indicesA_;
     std::vector<std::vector<std::uint32_t>> bainv2_;  // 2 B_l / A mod p_i
-    std::vector<std::uint32_t> gA_;                   // B_l = g_l A / q_l
+    std::vector<std::uint32_t*> lignesBainv2_;        // the rows of bainv2_, for the wide kernels
+    std::vector<std::uint32_t> gA_, qA_;              // B_l = g_l A / q_l; the primes q_l of A
     JeuDInstructions jeu_;
     std::set<std::vector<std::uint32_t>> dejaPris_;
     std::uint32_t numero_ = 0;  // of B within the family
