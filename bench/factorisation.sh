@@ -25,17 +25,17 @@ cd "$(dirname "$0")/.."
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 g++ -O2 -std=c++17 -Isrc bench/factorisation.cpp -o "$tmp/factorisation" build/libharmo_core.a \
-  -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
+  -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lpthread || exit 1
 limite=${LIMITE:-300}
 if [ "$mode" = lanczos ]; then
   g++ -O2 -std=c++17 -Isrc bench/lanczos.cpp -o "$tmp/lanczos" build/libharmo_core.a \
-    -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
+    -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lpthread || exit 1
   "$tmp/lanczos" "${LIGNES:-47000}"
   exit 0
 fi
 if [ "$mode" = remplissage ]; then
   g++ -O2 -std=c++17 -Isrc bench/remplissage.cpp -o "$tmp/remplissage" build/libharmo_core.a \
-    -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
+    -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lpthread || exit 1
   "$tmp/remplissage"
   exit 0
 fi

@@ -16,7 +16,7 @@ exe=$PWD/build/harmoniques
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 g++ -O2 -std=c++17 -Isrc bench/estimation.cpp -o "$tmp/estimation" build/libharmo_core.a \
-  -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lreadline -lpthread || exit 1
+  -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lpthread || exit 1
 
 pic() {  # peak MB of the program on the answers $1, less the idle program's
   /usr/bin/time -f "%M" -o "$tmp/t" sh -c "printf '%s' '$1' | $exe > /dev/null" 2>/dev/null

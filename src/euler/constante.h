@@ -2,7 +2,7 @@
 // The Euler-Mascheroni constant, from its stored decimals.
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 namespace harmo {
 

@@ -6,8 +6,6 @@
 #include "commun/suivi.h"
 #include "commun/transcendantes.h"
 #include "euler/termes.h"
-#include "shell/console.h"
-#include "shell/lecteur.h"
 
 namespace harmo {
 
@@ -30,14 +28,10 @@ void bitsDuDernierTerme(Etat& e, const RR& lnN) {
     NTL::div(e.p3, t, LN2);
 }
 
-void annoncerEtDemanderDecimales(Etat& e) {
+void decimalesAtteignables(Etat& e) {
     NTL::mul(e.ndeci, e.pmin, LN2);
     NTL::div(e.ndeci, e.ndeci, LN10);
     e.nd1 = plancher(e.ndeci);
-    e.con << " \n \n \t  Le nombre possible de decimales significatives exactes est  : " << e.nd1 << " environ (+/- 2). ";
-    do {
-        demander(e, casEntier, " \n \n \t  Nombre de decimales a afficher pour les valeurs approchees ? :  ", 1);
-    } while (e.valeur > maxDecimales);
 }
 
 Tolerance::Tolerance(const RR& dix, const RR& x) : dix_(dix), moinsX_(-x), bas_(256), haut_(256) {

@@ -5,8 +5,8 @@
 // value of the expansion.
 #pragma once
 
+#include "commun/etat.h"
 #include "commun/pont_mpfr.h"
-#include "shell/etat.h"
 
 namespace harmo {
 
@@ -27,9 +27,9 @@ void bitsDeLaConstante(Etat& e);
 // (ln(np3 / dp3) + 32 lnN) / LN2, np3 / dp3 the coefficient of T(32).
 void bitsDuDernierTerme(Etat& e, const RR& lnN);
 
-// Prints the number of exact decimals reachable (pmin, in bits) and asks how
-// many decimals to show, into valeur.
-void annoncerEtDemanderDecimales(Etat& e);
+// nd1 = the number of exact decimals reachable: floor(pmin * LN2 / LN10),
+// through ndeci.
+void decimalesAtteignables(Etat& e);
 
 // The tolerance RN_P(dix^-x) at the precision P in force, for comparisons
 // |T| > tolerance only. At P bits the power costs up to a second (565,000

@@ -2,7 +2,7 @@
 // The correction terms of the expansion H(N) ~ ln N + gamma + 1/(2N) + T(2) + T(4) + ...
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 namespace harmo {
 

@@ -2,7 +2,7 @@
 // The prompted input reader: every answer of the dialogue goes through controle.
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 namespace harmo {
 

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // harmoniques: exact and approximate work on harmonic and Kempner sums.
-#include "shell/console.h"
-#include "shell/etat.h"
-#include "shell/menu.h"
-#include "shell/options.h"
-#include "shell/progres_terminal.h"
-#include "shell/signaux.h"
+#include "commun/etat.h"
 #include "commun/memoire.h"
 #include "commun/processeur.h"
 #include "commun/suivi.h"
+#include "items/menu.h"
+#include "shell/console.h"
+#include "shell/options.h"
+#include "shell/progres_terminal.h"
+#include "shell/signaux.h"
 
 #include <memory>
 

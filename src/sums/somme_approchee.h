@@ -23,6 +23,7 @@
 // Later stages start from the interval.
 #pragma once
 
+#include "commun/etat.h"
 #include "sums/etape.h"
 
 #include <NTL/RR.h>
@@ -30,13 +31,6 @@
 #include <string>
 
 namespace harmo {
-
-// The running sum of level 2 across the stages of one calculation.
-struct SommeApprochee {
-    bool exacte = true;   // res (kept by the caller) is the term-by-term value itself
-    NTL::RR bas, haut;    // otherwise the term-by-term value lies in [bas, haut]
-    std::string texte;    // the last text
-};
 
 // Raised when no route can give the stage's text within the machine: the
 // certified sum would need octets bytes and the term-by-term sum would last

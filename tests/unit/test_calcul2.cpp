@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Menu item 5 against the published least N with H(N) > n (OEIS A002387),
 // and the bracket H(N-1) <= H < H(N) checked on the exact sums.
-#include "euler/euler.h"
+#include "items/euler.h"
 #include "shell/console.h"
-#include "shell/etat.h"
-#include "shell/menu.h"
+#include "commun/etat.h"
+#include "items/menu.h"
 #include "sums/somme_exacte.h"
 #include "sums/somme_harmonique.h"
 

@@ -2,9 +2,9 @@
 // Prime factorisation display and the shared prime list.
 #include "commun/enfant.h"
 #include "shell/console.h"
-#include "shell/etat.h"
-#include "shell/menu.h"
-#include "sums/decomp.h"
+#include "commun/etat.h"
+#include "items/menu.h"
+#include "items/decomp.h"
 
 #include "commun/decimal.h"
 #include "commun/suivi.h"

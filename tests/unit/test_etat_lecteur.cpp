@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program state at start and the input reader's cases.
 #include "shell/console.h"
-#include "shell/etat.h"
+#include "commun/etat.h"
 #include "shell/lecteur.h"
-#include "shell/menu.h"
+#include "items/menu.h"
 
 #include "precisions.h"
 

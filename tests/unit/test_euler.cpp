@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The constant, the expansion terms, and the values of menu items 4 and 5.
+// The constant, the expansion terms, and the values of H(N) by the expansion.
 #include "commun/pont_mpfr.h"
 #include "commun/transcendantes.h"
 #include "commun/constantes.h"
+#include "commun/ecriture_rr.h"
+#include "commun/etat.h"
 #include "euler/constante.h"
 #include "euler/developpement.h"
-#include "euler/euler.h"
 #include "euler/repli_decimal.h"
 #include "euler/termes.h"
-#include "shell/console.h"
-#include "shell/etat.h"
-#include "shell/menu.h"
+#include "euler/valeur_de_hn.h"
 
+#include "console_muette.h"
 #include "precisions.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +28,8 @@ using namespace harmo;
 namespace {
 
 struct Contexte {
-    Contexte() : e(con) { demarrer(e); }
-    ConsoleScript con{""};
-    Etat e;
+    ConsoleMuette con;
+    Etat e{con};
 };
 
 // The constant folded decimal after decimal, from the last one wanted back to
@@ -218,6 +217,22 @@ std::string reference(const std::string& N) {
     return r;
 }
 
+// H(N) by the expansion to d decimals, as item 4 computes it after its
+// questions: the text it prints and whether it warns.
+struct Valeur {
+    std::string texte;
+    bool insuffisant;
+};
+Valeur valeurDeHN(Etat& e, const ZZ& N, long d) {
+    ouvrirLeDeveloppement(e);
+    e.N = N;
+    NTL::conv(e.NR1, e.N);
+    precisionAtteignable(e);
+    e.valeur = d;
+    const bool insuffisant = developperHN(e);
+    return {enTexte(e.H), insuffisant};
+}
+
 }  // namespace
 
 TEST(Euler, ChiffresContreDigamma) {
@@ -225,13 +240,9 @@ TEST(Euler, ChiffresContreDigamma) {
     for (const char* n : {"1000", "123456", "10000000000", "100000000000000000000",
                           "1000000000000000000000000000000000000000000000000000000000000"}) {
         for (int d : {20, 60}) {
-            ConsoleScript con(std::string(n) + " " + std::to_string(d));
-            Etat e(con);
-            demarrer(e);
-            euler(e);
-            std::size_t p = con.sortie.find(") =  ");
-            ASSERT_NE(p, std::string::npos);
-            std::string imprime = con.sortie.substr(p + 5, con.sortie.find(' ', p + 5) - p - 5);
+            Contexte c;
+            Etat& e = c.e;
+            const std::string imprime = valeurDeHN(e, NTL::conv<ZZ>(n), d).texte;
             std::string ref = reference(n);
             // The printed value has nsign significant digits; all of them but
             // the last stand within the announced accuracy.
@@ -258,14 +269,11 @@ TEST(Euler, AvertiQuandLaFormuleNeDonnePasLesChiffres) {
     for (int essai = 0; essai < 160; ++essai) {
         const long n = std::max<long>(1, std::lround(std::pow(10.0, std::uniform_real_distribution<double>(0, 6)(alea))));
         const long d = std::uniform_int_distribution<long>(1, 300)(alea);
-        ConsoleScript con(std::to_string(n) + " " + std::to_string(d));
-        Etat e(con);
-        demarrer(e);
-        euler(e);
-        const std::size_t p = con.sortie.find(") =  ");
-        ASSERT_NE(p, std::string::npos);
-        const std::string imprime = con.sortie.substr(p + 5, con.sortie.find(' ', p + 5) - p - 5);
-        const bool averti = con.sortie.find("Attention : pour ce N") != std::string::npos;
+        Contexte c;
+        Etat& e = c.e;
+        const Valeur v = valeurDeHN(e, NTL::conv<ZZ>(n), d);
+        const std::string& imprime = v.texte;
+        const bool averti = v.insuffisant;
         mpfr_t a, b;
         mpfr_inits2(1200, a, b, nullptr);
         mpfr_set_str(a, imprime.c_str(), 10, MPFR_RNDN);

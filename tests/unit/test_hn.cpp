@@ -2,9 +2,9 @@
 // Menu item 1 driven through a scripted console: values against the sums done
 // literally, term by term with NTL.
 #include "shell/console.h"
-#include "shell/etat.h"
-#include "shell/menu.h"
-#include "sums/hn.h"
+#include "commun/etat.h"
+#include "items/menu.h"
+#include "items/hn.h"
 
 #include "oracles/pliage_litteral.h"
 

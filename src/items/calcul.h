@@ -2,7 +2,7 @@
 // Menu item 2: is the fraction P/Q a harmonic sum?
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 namespace harmo {
 

@@ -3,7 +3,7 @@
 // interrupted continuation leaves the sum as it was after the stage before.
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 #include <utility>
 

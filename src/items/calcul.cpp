@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fraction/calcul.h"
+#include "items/calcul.h"
 
 #include "commun/decimal.h"
 #include "commun/enfant.h"
-#include "commun/memoire.h"
 #include "commun/entiers.h"
+#include "commun/memoire.h"
 #include "fraction/reconnaissance.h"
-#include "sums/parite.h"
+#include "items/echec.h"
 #include "shell/console.h"
-#include "shell/echec.h"
 #include "shell/lecteur.h"
+#include "sums/parite.h"
 
 namespace harmo {
 

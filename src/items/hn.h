@@ -2,7 +2,7 @@
 // Menu item 1: harmonic and Kempner sums.
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 namespace harmo {
 

@@ -2,7 +2,7 @@
 // Menu items 4 and 5: approximate H(N), and the N whose sums bracket a value H.
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 namespace harmo {
 
@@ -10,5 +10,9 @@ namespace harmo {
 int euler(Etat& e);
 // Item 5: N with H(N-1) <= H < H(N).
 int calcul2(Etat& e);
+
+// Both: prints the decimals within reach (nd1) and asks how many to show,
+// into valeur.
+void annoncerEtDemanderDecimales(Etat& e);
 
 }  // namespace harmo

@@ -2,7 +2,7 @@
 // Start-up and the main menu loop.
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 namespace harmo {
 
@@ -10,7 +10,5 @@ namespace harmo {
 void demarrer(Etat& e);
 // Runs the menu until the answer 0; returns the exit status (1).
 int menu(Etat& e);
-// The explanation text of menu item 3.
-void explications(Etat& e);
 
 }  // namespace harmo

@@ -1,44 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Menu item 4: H(N) by the Euler-Mascheroni expansion, with the working
-// precision, the number of terms and the decimals of the constant sized from
-// the request.
-#include "euler/euler.h"
+#include "euler/valeur_de_hn.h"
 
 #include "commun/constantes.h"
-#include "commun/suivi.h"
 #include "commun/transcendantes.h"
 #include "euler/constante.h"
 #include "euler/developpement.h"
-#include "euler/termes.h"
-#include "shell/console.h"
-#include "shell/lecteur.h"
 
 namespace harmo {
 
-int euler(Etat& e) {
-    Console& con = e.con;
-    // Opening: a rough constant and the number of stored decimals.
+void ouvrirLeDeveloppement(Etat& e) {
     e.p0 = 500;
     e.l3 = 30;
     e.Eu.SetLength(34);
     e.A = CstE(e);
     bitsDeLaConstante(e);
     RR::SetPrecision(5000);
+}
 
-    demander(e, casEntier, " \n \n \t  Nombre de termes de la suite, N ?  :  ", 1);
-    e.N = e.valeur;
-    NTL::conv(e.NR1, e.N);
-
-    // Reachable accuracy: the stored decimals, and what the last term allows.
+void precisionAtteignable(Etat& e) {
+    // The stored decimals, and what the last term allows.
     const RR lnN = logR(e.NR1);
     bitsDuDernierTerme(e, lnN);
-    RR t1, t2;
+    RR t1;
     NTL::add(t1, lnN, e.cst);
     NTL::div(e.p4, logR(t1), LN2);
     e.pmin = e.p1 < e.p3 ? e.p1 : e.p3;
-    annoncerEtDemanderDecimales(e);
+    decimalesAtteignables(e);
+}
 
+bool developperHN(Etat& e) {
     // Digits to show and working precision.
+    RR t1, t2;
     NTL::conv(e.valeurR, e.valeur);
     NTL::mul(t1, e.p4, LN2);
     NTL::div(t2, t1, LN10);
@@ -80,17 +72,7 @@ int euler(Etat& e) {
     // The constant to the decimals the last term allows, and the sum.
     e.A = CstE(e);
     e.H = valeurDuDeveloppement(e);
-    verifierInterruption();  // a request during the last steps: the value is dropped
-    con << " \n \n  \t  H(" << e.N << ") =  " << e.H << " \n ";
-    // The expansion ends at T(32): past it, the digits printed are not the sum's.
-    if (insuffisant) {
-        if (e.nd1 >= 1)
-            con << " \n \t  Attention : pour ce N la formule ne donne qu'environ " << e.nd1
-                << " decimales exactes ; les chiffres suivants ne sont pas significatifs. \n";
-        else
-            con << " \n \t  Attention : pour ce N la formule ne donne aucun chiffre exact ; la valeur exacte de H(N) est au menu 1. \n";
-    }
-    return 0;
+    return insuffisant;
 }
 
 }  // namespace harmo

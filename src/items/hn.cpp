@@ -2,19 +2,19 @@
 // Menu item 1, the dialogue: parity, N, kind of sum, level, then stages and
 // continuations. Each stage is computed by the core of sums/etape.h; this
 // file asks, keeps the program state and prints.
-#include "sums/hn.h"
+#include "items/hn.h"
 
 #include "commun/constantes.h"
 #include "commun/decimal.h"
 #include "commun/ecriture_rr.h"
 #include "commun/enfant.h"
 #include "commun/suivi.h"
+#include "items/continuation.h"
+#include "items/decomp.h"
+#include "items/echec.h"
 #include "shell/console.h"
-#include "shell/echec.h"
 #include "shell/lecteur.h"
 #include "shell/signaux.h"
-#include "sums/continuation.h"
-#include "sums/decomp.h"
 #include "sums/etape.h"
 #include "sums/niveau3.h"
 #include "sums/parite.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The prime factorisation display: S as a product of prime powers.
 //
-// Trial division by the shared list of known primes (extended by Suiv) takes
+// Trial division by the shared list of known primes (sums/premiers.h) takes
 // out the small primes, below 4096; when a larger prime factor is left, the
 // cofactor goes to the factorisation engine (factor/pilote.h) in a child
 // process, which hands over each prime as soon as it is proven. The text is
@@ -13,17 +13,12 @@
 // and the dialogue goes on.
 #pragma once
 
-#include "shell/etat.h"
+#include "commun/etat.h"
 
 namespace harmo {
 
 // Prints the factorisation of e.S (at least 1) and leaves e.S = 1. Uses and
 // extends e.Nprem / e.np. quoi names the number in the progress line.
 int decomp(Etat& e, const char* quoi = "S");
-// Appends the next prime after Nprem[np]; expects e.i >= 1, leaves e.i = 1.
-int Suiv(Etat& e);
-
-// Primes below this bound are found by trial division.
-constexpr long bornePremiersEssayes = 4096;
 
 }  // namespace harmo

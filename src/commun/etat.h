@@ -7,8 +7,6 @@
 #include <NTL/ZZ.h>
 #include <NTL/vector.h>
 
-#include "sums/somme_approchee.h"
-
 #include <string>
 #include <vector>
 
@@ -18,7 +16,15 @@ using NTL::RR;
 using NTL::Vec;
 using NTL::ZZ;
 
-class Console;
+class Console;  // the terminal's interface, which the dialogues include
+
+// The running sum of level 2 across the stages of one calculation (computed
+// by sums/somme_approchee.h).
+struct SommeApprochee {
+    bool exacte = true;  // res (kept beside it) is the term-by-term value itself
+    RR bas, haut;        // otherwise the term-by-term value lies in [bas, haut]
+    std::string texte;   // the last text
+};
 
 struct Etat {
     explicit Etat(Console& console) : con(console), ch(100, 0) {}
