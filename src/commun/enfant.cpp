@@ -152,7 +152,7 @@ Resultat calculerAPart(const std::function<void(Canal&)>& travail, bool enPlace,
     std::uint64_t reste = 0;
     auto finDeTrame = [&] {
         if (type == 'P') {
-            progres(texte);
+            relayerProgres(texte);
         } else if (type == 'M') {
             if (surMorceau) {
                 Resultat m(texte);

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commun/suivi.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
+#include <vector>
 
 namespace harmo {
 
@@ -24,21 +28,84 @@ void avantCalculLong() {
     if (Action a = actionAvant.load()) a();
 }
 
-void progres(const std::string& quoi, double part) {
+namespace {
+
+// At most five updates a second of one task and phase; a new one always passes.
+void transmettre(Puits puits, const std::string& cle, const std::string& ligne) {
+    const auto maintenant = std::chrono::steady_clock::now();
+    {
+        std::lock_guard<std::mutex> garde(verrou);
+        if (cle == dernierQuoi && maintenant - dernier < std::chrono::milliseconds(200)) return;
+        dernier = maintenant;
+        dernierQuoi = cle;
+    }
+    puits(ligne);
+}
+
+constexpr char separateur = '\x1f';  // ASCII's unit separator: never in a text of the program
+
+std::string nombre(double x) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%.6g", x);
+    return t;
+}
+
+}  // namespace
+
+std::string enLigne(const Avancement& a) {
+    std::string l;
+    for (const std::string* champ : {&a.tache, &a.phase, &a.phaseCourte, &a.detail}) {
+        for (char c : *champ) l.push_back(c == '\n' || c == separateur ? ' ' : c);
+        l.push_back(separateur);
+    }
+    return l + nombre(a.part) + separateur + nombre(a.restant);
+}
+
+bool depuisLigne(const std::string& ligne, Avancement& a) {
+    std::vector<std::string> champs(1);
+    for (char c : ligne) {
+        if (c == separateur)
+            champs.emplace_back();
+        else
+            champs.back().push_back(c);
+    }
+    if (champs.size() != 6) return false;
+    char* fin = nullptr;
+    const double part = std::strtod(champs[4].c_str(), &fin);
+    if (fin == champs[4].c_str() || *fin != '\0') return false;
+    const double restant = std::strtod(champs[5].c_str(), &fin);
+    if (fin == champs[5].c_str() || *fin != '\0') return false;
+    a.tache = std::move(champs[0]);
+    a.phase = std::move(champs[1]);
+    a.phaseCourte = std::move(champs[2]);
+    a.detail = std::move(champs[3]);
+    a.part = std::isfinite(part) ? std::min(part, 1.0) : -1;
+    a.restant = std::isfinite(restant) ? restant : -1;
+    return true;
+}
+
+void progres(const Avancement& a) {
     Puits puits = puitsInstalle.load();
     if (!puits) return;
-    // At most five updates a second of one thing; a new one always passes.
-    const auto maintenant = std::chrono::steady_clock::now();
-    std::lock_guard<std::mutex> garde(verrou);
-    if (quoi == dernierQuoi && maintenant - dernier < std::chrono::milliseconds(200)) return;
-    dernier = maintenant;
-    dernierQuoi = quoi;
-    if (part >= 0) {
-        const int pourcent = static_cast<int>(std::floor(std::min(part, 1.0) * 100));
-        puits(quoi + " : " + std::to_string(pourcent) + " %");
-    } else {
-        puits(quoi);
-    }
+    transmettre(puits, a.tache + separateur + a.phase, enLigne(a));
+}
+
+void progres(const std::string& quoi, double part) {
+    if (!puitsInstalle.load()) return;
+    Avancement a;
+    const std::size_t deuxPoints = quoi.find(" : ");
+    a.tache = quoi.substr(0, deuxPoints);
+    if (deuxPoints != std::string::npos) a.phase = quoi.substr(deuxPoints + 3);
+    a.part = part;
+    progres(a);
+}
+
+void relayerProgres(const std::string& ligne) {
+    Puits puits = puitsInstalle.load();
+    if (!puits) return;
+    Avancement a;
+    if (!depuisLigne(ligne, a)) return;
+    transmettre(puits, a.tache + separateur + a.phase, ligne);
 }
 
 }  // namespace harmo

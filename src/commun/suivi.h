@@ -23,14 +23,39 @@ inline void verifierInterruption() {
     if (interruptionDemandee.load(std::memory_order_relaxed)) throw CalculInterrompu{};
 }
 
-// "somme exacte : 37 %" (part in [0, 1]) or "factorisation de P : cofacteur
-// de 74 chiffres" (part < 0). Cheap when nobody listens; callable from any
-// thread.
+// What a computation says of itself. The task has one clock from its
+// first word to its end ("factorisation de P", "somme exacte"); its phase
+// changes under it ("crible quadratique sur 74 chiffres", and shorter,
+// "crible 74 chiffres", for a narrow line); the share done and the seconds
+// left are given where they are known. Whoever shows it chooses what fits.
+struct Avancement {
+    std::string tache;
+    std::string phase;
+    std::string phaseCourte;  // empty: the phase itself
+    std::string detail;       // "2 premiers trouves"
+    double part = -1;         // in [0, 1], or < 0 when not known
+    double restant = -1;      // seconds left as the computation estimates them, < 0 when not known
+};
+
+// Cheap when nobody listens; callable from any thread. At most five a
+// second of one task and phase pass; a new phase always does.
+void progres(const Avancement& a);
+// "somme exacte" or "somme exacte : fraction irreductible" (task : phase),
+// with the share done in [0, 1] (part < 0: not known).
 void progres(const std::string& quoi, double part = -1);
 
-// The sink of progress, and the action to take before a long computation
-// (flushing the dialogue's output); both installed by the shell.
-using Puits = void (*)(const std::string& texte);
+// An Avancement as one line of text (no newline in it), and back: the form
+// in which a child process hands it to its parent. False on a line that is
+// not one.
+std::string enLigne(const Avancement& a);
+bool depuisLigne(const std::string& ligne, Avancement& a);
+// The line of a child's Avancement, passed on to the sink as it is.
+void relayerProgres(const std::string& ligne);
+
+// The sink of progress (it receives enLigne's text), and the action to take
+// before a long computation (flushing the dialogue's output); both installed
+// by the shell.
+using Puits = void (*)(const std::string& ligne);
 void installerPuits(Puits puits);
 using Action = void (*)();
 void installerAvantCalculLong(Action action);

@@ -243,11 +243,21 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
         }
         verifierInterruption();
         equipe.suspendre();
+        if (avancement) {
+            AvancementDuCrible a;
+            a.part = 1;
+            a.secondes = secondesDepuis(debut);
+            a.rejetees = rejetees;
+            a.restant = 0;
+            a.algebre = true;
+            avancement(a);
+        }
         const std::vector<Releve::Colonne> colonnes = releve.colonnes();
         std::vector<ColonneGF2> matrice;
         matrice.reserve(colonnes.size());
         std::vector<std::uint8_t> impair(base.taille(), 0);
         for (const Releve::Colonne& c : colonnes) {
+            if (matrice.size() % 1024 == 0) verifierInterruption();
             for (const Relation* r : c)
                 for (std::uint32_t i : r->facteurs) impair[i] ^= 1;
             ColonneGF2 col;

@@ -27,6 +27,7 @@ struct AvancementDuCrible {
     double secondes = 0;
     double restant = -1;
     std::size_t rejetees = 0;  // relations dropped by the check at their merge (none when the kernels are right)
+    bool algebre = false;      // the relations are all there: the linear algebra runs
 };
 
 // The seconds left when the share went from partMoitie at tMoitie to part

@@ -180,7 +180,7 @@ private:
         if ((memoire_ <= 0 || memoireDuCrible(c, coeurs) <= memoire_) &&
             cribleQuadratique(c, f, coeurs, [&](const AvancementDuCrible& a) {
                 if (!r_.travail) return;
-                TravailEnCours t{TravailEnCours::Methode::Crible, d, 0};
+                TravailEnCours t{a.algebre ? TravailEnCours::Methode::AlgebreLineaire : TravailEnCours::Methode::Crible, d, 0};
                 t.part = a.part;
                 t.secondes = a.secondes;
                 t.restant = a.restant;

@@ -33,7 +33,7 @@ constexpr long chiffresCrible = 40;
 
 // What the factorisation is doing, for the progress of a dialogue.
 struct TravailEnCours {
-    enum class Methode { Divisions, Preuve, Ecm, Crible, HorsDePortee };
+    enum class Methode { Divisions, Preuve, Ecm, Crible, AlgebreLineaire, HorsDePortee };
     Methode methode = Methode::Preuve;
     long chiffres = 0;  // of the part at work
     int niveau = 0;     // ECM: the digits of the factors aimed at

@@ -8,7 +8,6 @@
 #include "factor/pari.h"
 #include "factor/pilote.h"
 #include "shell/console.h"
-#include "shell/progres_terminal.h"
 #include "shell/signaux.h"
 #include "sums/premiers.h"
 
@@ -31,32 +30,43 @@ void ecrireFacteurs(Etat& e) {
     }
 }
 
-// An estimate of what is left, as a person would say it: "40 s", "3 min".
-std::string dureeRestante(double secondes) {
-    if (secondes < 55) return std::to_string(std::max(5L, std::lround(secondes / 5) * 5)) + " s";
-    return std::to_string(std::max(1L, std::lround(secondes / 60))) + " min";
-}
-
-// What the progress line says of the work on the part left.
-std::string texteDuTravail(const std::string& quoi, const TravailEnCours& t) {
-    const std::string debut = "factorisation de " + quoi + " : ";
+// What the progress line says of the work on the cofactor, premiers the
+// primes of the number proven so far.
+Avancement avancementDuTravail(const std::string& quoi, const TravailEnCours& t, long premiers) {
+    Avancement a;
+    a.tache = "factorisation de " + quoi;
     const std::string taille = std::to_string(t.chiffres) + " chiffres";
     switch (t.methode) {
         case TravailEnCours::Methode::HorsDePortee:
-            return debut + "reste compose de " + taille + ", hors de portee ; Ctrl-C garde les facteurs trouves";
+            a.phase = "reste compose de " + taille + ", hors de portee ; Ctrl-C garde les facteurs trouves";
+            a.phaseCourte = "hors de portee, Ctrl-C garde les facteurs";
+            break;
         case TravailEnCours::Methode::Ecm:
-            return debut + "cofacteur de " + taille + ", ECM (facteurs de " + std::to_string(t.niveau) + " chiffres)";
+            a.phase = "cofacteur de " + taille + ", ECM (facteurs de " + std::to_string(t.niveau) + " chiffres)";
+            a.phaseCourte = "ECM " + std::to_string(t.niveau) + " chiffres";
+            break;
         case TravailEnCours::Methode::Divisions:
-            return debut + "cofacteur de " + taille + ", divisions par les petits premiers";
+            a.phase = "cofacteur de " + taille + ", divisions par les petits premiers";
+            a.phaseCourte = "divisions";
+            break;
         case TravailEnCours::Methode::Crible:
-            if (t.part < 0) return debut + "cofacteur de " + taille + ", crible quadratique";
-            return debut + "crible quadratique sur " + taille + ", " + std::to_string(static_cast<int>(t.part * 100)) +
-                   " % des relations, " + duree(static_cast<long long>(t.secondes * 1000)) +
-                   (t.restant >= 0 ? " (encore " + dureeRestante(t.restant) + " environ)" : "");
+            a.phase = "crible quadratique sur " + taille;
+            a.phaseCourte = "crible " + taille;
+            a.part = t.part;
+            a.restant = t.restant;
+            break;
+        case TravailEnCours::Methode::AlgebreLineaire:
+            a.phase = "crible quadratique sur " + taille + ", algebre lineaire";
+            a.phaseCourte = "algebre lineaire";
+            break;
         case TravailEnCours::Methode::Preuve:
         default:
-            return debut + "cofacteur de " + taille + ", test de primalite";
+            a.phase = "cofacteur de " + taille + ", test de primalite";
+            a.phaseCourte = "test de primalite";
+            break;
     }
+    if (premiers > 0) a.detail = std::to_string(premiers) + (premiers > 1 ? " premiers trouves" : " premier trouve");
+    return a;
 }
 
 // The primes of the cofactor e.S, in a child process, added to trouves as
@@ -67,14 +77,16 @@ void factoriserAPart(const Etat& e, const std::string& quoi, std::vector<Facteur
         calculerAPart(
             [&](Canal& canal) {
                 const SessionPari pari;
+                long premiers = e.nf;  // those of trial division, then each one handed over
                 CompteRendu r;
                 r.premier = [&](const ZZ& p, long exposant) {
                     std::string octets;
                     Canal morceau(octets);
                     morceau << p << exposant;
                     canal.morceau(octets);
+                    ++premiers;
                 };
-                r.travail = [&](const TravailEnCours& t) { progres(texteDuTravail(quoi, t)); };
+                r.travail = [&](const TravailEnCours& t) { progres(avancementDuTravail(quoi, t, premiers)); };
                 factoriserParEtapes(cofacteur, r, memoireUtilisable() / 2);
             },
             false,

@@ -2,11 +2,13 @@
 #include "shell/progres_terminal.h"
 
 #include "commun/suivi.h"
+#include "shell/ligne_d_avancement.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -83,6 +85,11 @@ int largeurDuTerminal() {
     return ::ioctl(2, TIOCGWINSZ, &w) == 0 && w.ws_col > 0 ? w.ws_col : 80;
 }
 
+// Read by the signal handlers: a progress text stands on the screen; the
+// program has come back from a suspension.
+std::atomic<int> texteALEcran{0};
+std::atomic<int> reprise{0};
+
 // Never destroyed: the clock's thread may still look at it when the program ends.
 struct Affichage {
     bool terminal = false;
@@ -91,35 +98,71 @@ struct Affichage {
     std::condition_variable reveil;
     bool enCalcul = false;
     long long debut = 0, dernierDessin = 0;
-    std::string texte;     // the last one received in this computation
-    bool affiche = false;  // a progress text stands on the screen
-    Curseur curseur;       // at the end of the dialogue
+    long long debutTache = 0, debutPhase = 0;
+    Avancement avancement;  // the last one received in this computation
+    bool recu = false;
+    bool affiche = false;    // a progress text stands on the screen
+    Curseur curseur;         // at the end of the dialogue
+    std::string derniereLigne;  // the dialogue's text since its last newline
 
     // With the lock held. The text stands after the dialogue's last text,
-    // on the same line, never to its last column (no wrap, no scroll); the
-    // cursor goes back to the end of the dialogue, and what is below it
-    // (the text drawn before, whatever the terminal made of it) is erased
-    // first. When the column is not known for sure, nothing is drawn.
+    // on the same line, never to its last column (no wrap, no scroll), or on
+    // the line below when the figures have no room after the dialogue; the
+    // cursor goes back to the end of the dialogue, and what is below it (the
+    // text drawn before, whatever the terminal made of it) is erased first.
+    // When the column is not known for sure, nothing is drawn.
     void dessiner() {
         const long long t = maintenant();
         if (!terminal || !enCalcul || t - debut < 1000) return;
-        std::string ligne = texte.empty() ? "calcul en cours" : texte;  // a step that says nothing
-        if (ligne.find('%') == std::string::npos) ligne += ", " + duree(t - debut);
+        Avancement a = avancement;
+        if (!recu) a.tache = "calcul en cours";  // a step that says nothing
+        const double restant = a.restant >= 0 ? a.restant : resteAuRythme(a.part, (t - debutPhase) / 1000.0);
         curseur.nouvelleLargeur(largeurDuTerminal());
-        const int place = curseur.largeur - curseur.colonne - 3;
-        if (!curseur.sur || curseur.auBord || place < 8) {
+        if (!curseur.sur || curseur.auBord) {
             effacer();
             return;
         }
-        if (static_cast<int>(ligne.size()) > place) ligne.resize(static_cast<std::size_t>(place));
-        ecrire("\033[J  " + ligne + "\033[" + std::to_string(ligne.size() + 2) + "D");
+        const int apresLeDialogue = curseur.largeur - curseur.colonne - 3;
+        Avancement figures;
+        figures.part = a.part;
+        const std::size_t place = ligneDAvancement(figures, t - debutTache, restant, 1 << 20).size();
+        std::string ligne;
+        if (curseur.colonne == 0 || static_cast<int>(place) <= apresLeDialogue) {
+            ligne = ligneDAvancement(a, t - debutTache, restant, apresLeDialogue);
+            if (ligne.empty()) {
+                effacer();
+                return;
+            }
+            ecrire("\033[J  " + ligne + "\033[" + std::to_string(ligne.size() + 2) + "D");
+        } else {
+            ligne = ligneDAvancement(a, t - debutTache, restant, curseur.largeur - 3);
+            if (ligne.empty()) {
+                effacer();
+                return;
+            }
+            ecrire("\033[J\n  " + ligne + "\033[A\r\033[" + std::to_string(curseur.colonne) + "C");
+        }
         affiche = true;
+        texteALEcran.store(1);
         dernierDessin = t;
     }
     void effacer() {
         if (!affiche) return;
         ecrire("\033[J");
         affiche = false;
+        texteALEcran.store(0);
+    }
+    // Back from a suspension: the shell has written its lines, the cursor
+    // stands at the start of one; the dialogue's line is written again so
+    // that what follows comes after its text.
+    void reprendre() {
+        if (!dialogueAuTerminal || !enCalcul) return;
+        affiche = false;
+        texteALEcran.store(0);
+        ecrire("\r\033[J" + derniereLigne);
+        curseur.nouvelleLargeur(largeurDuTerminal());
+        curseur.debutDeLigne();
+        for (char c : derniereLigne) curseur.ecrire(c);
     }
 };
 
@@ -128,13 +171,21 @@ Affichage& affichage() {
     return *a;
 }
 
-void recevoir(const std::string& texte) {
+void recevoir(const std::string& ligne) {
     Affichage& a = affichage();
     if (!a.terminal) return;
+    Avancement recu;
+    if (!depuisLigne(ligne, recu)) return;
     std::lock_guard<std::mutex> garde(a.verrou);
     if (!a.enCalcul) return;
-    a.texte = texte;
-    if (maintenant() - a.dernierDessin >= 200) a.dessiner();
+    const long long t = maintenant();
+    // One clock per task, from the start of the computation for the first;
+    // the pace of a phase from its own start.
+    if (a.recu && recu.tache != a.avancement.tache) a.debutTache = a.debutPhase = t;
+    if (!a.recu || recu.phase != a.avancement.phase) a.debutPhase = t;
+    a.avancement = std::move(recu);
+    a.recu = true;
+    if (t - a.dernierDessin >= 200) a.dessiner();
 }
 
 // Redraws every quarter of a second while a computation lasts: a text sent
@@ -144,18 +195,12 @@ void horloge() {
     std::unique_lock<std::mutex> verrou(a.verrou);
     for (;;) {
         a.reveil.wait_for(verrou, std::chrono::milliseconds(250));
+        if (reprise.exchange(0)) a.reprendre();
         if (a.enCalcul) a.dessiner();
     }
 }
 
 }  // namespace
-
-std::string duree(long long ms) {
-    const long long s = ms / 1000;
-    if (s < 60) return std::to_string(s) + " s";
-    const long long sec = s % 60;
-    return std::to_string(s / 60) + " min " + (sec < 10 ? "0" : "") + std::to_string(sec) + " s";
-}
 
 void installerProgresTerminal() {
     Affichage& a = affichage();
@@ -175,8 +220,9 @@ void debutDeCalcul() {
     Affichage& a = affichage();
     std::lock_guard<std::mutex> garde(a.verrou);
     a.enCalcul = true;
-    a.debut = maintenant();
-    a.texte.clear();
+    a.debut = a.debutTache = a.debutPhase = maintenant();
+    a.avancement = Avancement{};
+    a.recu = false;
     // Without the dialogue on the terminal, the answer's echo ended a line.
     if (!a.dialogueAuTerminal) a.curseur.debutDeLigne();
 }
@@ -185,6 +231,7 @@ void curseurEnDebutDeLigne() {
     Affichage& a = affichage();
     std::lock_guard<std::mutex> garde(a.verrou);
     a.curseur.debutDeLigne();
+    a.derniereLigne.clear();
 }
 
 void finDeCalcul() {
@@ -192,7 +239,7 @@ void finDeCalcul() {
     std::lock_guard<std::mutex> garde(a.verrou);
     a.effacer();
     a.enCalcul = false;
-    a.texte.clear();
+    a.recu = false;
 }
 
 PauseDuProgres::PauseDuProgres() {
@@ -208,6 +255,19 @@ void PauseDuProgres::ecrit(std::string_view texte) {
     if (!a.terminal) return;
     a.curseur.nouvelleLargeur(largeurDuTerminal());
     for (char c : texte) a.curseur.ecrire(c);
+    const std::size_t nl = texte.find_last_of('\n');
+    if (nl == std::string_view::npos)
+        a.derniereLigne.append(texte);
+    else
+        a.derniereLigne.assign(texte.substr(nl + 1));
 }
+
+void effacerLeProgres() {
+    if (texteALEcran.load()) {
+        [[maybe_unused]] const ssize_t n = ::write(2, "\033[J", 3);
+    }
+}
+
+void apresUneSuspension() { reprise.store(1); }
 
 }  // namespace harmo

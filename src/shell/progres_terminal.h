@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Progress on the terminal: written on standard error, only when it is a
-// terminal, once a computation has run for a second: the last text sent,
-// kept until then, redrawn at least once a second while the work lasts, with
-// the time spent when it has no percentage ("factorisation de P : cofacteur
-// de 81 chiffres, ECM (facteurs de 25 chiffres), 2 min 05 s"). It stands
-// after the dialogue's last text on the same line, cut to the width left,
-// the cursor brought back to the end of the dialogue; it is erased before
-// anything is written on standard output. The column is followed through the
-// dialogue's text and the terminal's width; where it is not known for sure
-// (a wrapped line under a resize), nothing is drawn.
+// terminal, once a computation has run for a second: the last progress
+// received, kept until then, redrawn at least once a second while the work
+// lasts, with its task's time spent and its time left where it is known, as
+// much of it as the width allows (shell/ligne_d_avancement.h). It stands
+// after the dialogue's last text on the same line, or on the line below when
+// its figures have no room there, the cursor brought back to the end of the
+// dialogue; it is erased before anything is written on standard output, and
+// before the program ends or stops on a signal. The column is followed
+// through the dialogue's text and the terminal's width; where it is not
+// known for sure (a wrapped line under a resize), nothing is drawn.
 #pragma once
 
 #include <string>
@@ -36,7 +37,10 @@ public:
     void ecrit(std::string_view texte);
 };
 
-// "12 s", "2 min 05 s".
-std::string duree(long long millisecondes);
+// For the signal handlers (async-signal-safe): the progress text goes from
+// the screen before the program ends or stops; back from a suspension, the
+// dialogue's line is written again at the next redraw.
+void effacerLeProgres();
+void apresUneSuspension();
 
 }  // namespace harmo

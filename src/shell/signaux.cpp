@@ -67,7 +67,10 @@ extern "C" void surInterruption(int) {
     interruptionDemandee.store(1);
 }
 
-extern "C" void surFin(int sig) { actionParDefaut(sig); }
+extern "C" void surFin(int sig) {
+    effacerLeProgres();
+    actionParDefaut(sig);
+}
 
 void installer(int sig, void (*gestionnaire)(int)) {
     struct sigaction action {};
@@ -83,9 +86,14 @@ extern "C" void surSuspension(int);
 // on return (SIGCONT) the handler and the modes of the current phase again.
 void suspendreMaintenant() {
     const int e = errno;
+    const bool enCalcul = !enAttente.load();
+    if (enCalcul) effacerLeProgres();
     actionParDefaut(SIGTSTP);  // stopped here until SIGCONT (ignored in an orphaned process group)
     installer(SIGTSTP, surSuspension);
-    if (!enAttente.load()) modesDuCalcul();
+    if (enCalcul) {
+        modesDuCalcul();
+        apresUneSuspension();
+    }
     errno = e;
 }
 

@@ -327,7 +327,8 @@ TEST(Processus, ProgresSurUnTerminalSeulement) {
     tube.attendreFin();
     EXPECT_NE(terminal.erreur.find("somme exacte"), std::string::npos) << terminal.erreur;
     EXPECT_NE(terminal.erreur.find("\033[J  "), std::string::npos);
-    EXPECT_NE(terminal.erreur.find(" %\033["), std::string::npos);  // then the cursor back to the end of the dialogue
+    EXPECT_NE(terminal.erreur.find(" %, "), std::string::npos);
+    EXPECT_NE(terminal.erreur.find(" s\033["), std::string::npos);  // then the cursor back to the end of the dialogue
     EXPECT_EQ(tube.erreur, "");
     EXPECT_EQ(terminal.sortie, tube.sortie);
 }
