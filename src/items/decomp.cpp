@@ -11,8 +11,6 @@
 #include "shell/signaux.h"
 #include "sums/premiers.h"
 
-#include <algorithm>
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -70,36 +68,31 @@ Avancement avancementDuTravail(const std::string& quoi, const TravailEnCours& t,
 }
 
 // The primes of the cofactor e.S, in a child process, added to trouves as
-// each is proven: an interrupt (thrown on) keeps those already there.
+// each is proven: an interrupt or a failure (thrown on) keeps those already
+// there.
 void factoriserAPart(const Etat& e, const std::string& quoi, std::vector<FacteurPremier>& trouves) {
     const ZZ& cofacteur = e.S;
-    try {
-        calculerAPart(
-            [&](Canal& canal) {
-                const SessionPari pari;
-                long premiers = e.nf;  // those of trial division, then each one handed over
-                CompteRendu r;
-                r.premier = [&](const ZZ& p, long exposant) {
-                    std::string octets;
-                    Canal morceau(octets);
-                    morceau << p << exposant;
-                    canal.morceau(octets);
-                    ++premiers;
-                };
-                r.travail = [&](const TravailEnCours& t) { progres(avancementDuTravail(quoi, t, premiers)); };
-                factoriserParEtapes(cofacteur, r, memoireUtilisable() / 2);
-            },
-            false,
-            [&](Resultat& m) {
-                FacteurPremier f;
-                m >> f.p >> f.e;
-                trouves.push_back(std::move(f));
-            });
-    } catch (EchecDuCalcul& echec) {
-        // Told as it is by the dialogue; trial division could take forever.
-        if (echec.memoire) echec.raison = "memoire insuffisante pour la factorisation";
-        throw;
-    }
+    calculerAPart(
+        [&](Canal& canal) {
+            const SessionPari pari;
+            long premiers = e.nf;  // those of trial division, then each one handed over
+            CompteRendu r;
+            r.premier = [&](const ZZ& p, long exposant) {
+                std::string octets;
+                Canal morceau(octets);
+                morceau << p << exposant;
+                canal.morceau(octets);
+                ++premiers;
+            };
+            r.travail = [&](const TravailEnCours& t) { progres(avancementDuTravail(quoi, t, premiers)); };
+            factoriserParEtapes(cofacteur, r, memoireUtilisable() / 2);
+        },
+        false,
+        [&](Resultat& m) {
+            FacteurPremier f;
+            m >> f.p >> f.e;
+            trouves.push_back(std::move(f));
+        });
 }
 
 }  // namespace
@@ -114,26 +107,29 @@ int decomp(Etat& e, const char* quoi) {
     e.k = 0;
     e.nf = 0;
     e.i = 1;
-    // Trial division here, then the primes left, apart. An interrupt stops
-    // the factorisation, not the dialogue: what was proven is shown, and the
-    // part left by its size.
+    // Trial division here, then the primes left, apart. An interrupt or a
+    // failure stops the factorisation, not the dialogue: what was proven is
+    // shown, and the part left by its size.
     std::vector<FacteurPremier> trouves;
     bool interrompu = false;
+    std::string arret;  // why it stopped short, when it failed
     try {
         if (!divisionsParEssais(e, false)) factoriserAPart(e, quoi, trouves);
     } catch (const CalculInterrompu&) {
         interrompu = true;
         interruptionTraitee();
+    } catch (const EchecDuCalcul& echec) {
+        arret = echec.memoire ? "memoire insuffisante" : echec.raison;
     }
-    // The primes found apart are all above those of trial division.
-    std::sort(trouves.begin(), trouves.end(), [](const FacteurPremier& a, const FacteurPremier& b) { return a.p < b.p; });
-    for (const FacteurPremier& f : trouves) {
-        e.S /= NTL::power(f.p, f.e);
-        ajouterFacteur(e, f.p, f.e);
-    }
-    if (interrompu && !NTL::IsOne(e.S)) {
+    // The primes found apart are all above those of trial division; their
+    // product with them must give S back.
+    const bool exacts = retirerLesFacteurs(e, std::move(trouves));
+    if (arret.empty() && !interrompu && (!exacts || !NTL::IsOne(e.S)))
+        arret = "les facteurs trouves ne redonnent pas le nombre";
+    if (!NTL::IsOne(e.S) && (interrompu || !arret.empty())) {
         ecrireFacteurs(e);
         con << (e.nf > 0 ? " X [" : "[") << nombreDeChiffres(e.S) << " chiffres non factorises]";
+        if (!arret.empty()) con << " \n \t Factorisation arretee : " << arret << ". \n";
         e.S = 1;
         return 1;
     }

@@ -4,6 +4,7 @@
 #include "commun/suivi.h"
 #include "shell/ligne_d_avancement.h"
 
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -11,6 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
+#include <ctime>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -89,6 +92,20 @@ int largeurDuTerminal() {
 // program has come back from a suspension.
 std::atomic<int> texteALEcran{0};
 std::atomic<int> reprise{0};
+// A handler about to stop or end the program has the screen: nothing is
+// drawn from then on, and it waits for a drawing under way to be written.
+std::atomic<int> suspendu{0};
+std::atomic<int> dessinEnCours{0};
+bool horlogeEnMarche = false;
+
+// A progress text out, unless a handler has the screen.
+bool ecrireHorsSuspension(const std::string& t) {
+    dessinEnCours.store(1);
+    const bool libre = !suspendu.load();
+    if (libre) ecrire(t);
+    dessinEnCours.store(0);
+    return libre;
+}
 
 // Never destroyed: the clock's thread may still look at it when the program ends.
 struct Affichage {
@@ -133,14 +150,15 @@ struct Affichage {
                 effacer();
                 return;
             }
-            ecrire("\033[J  " + ligne + "\033[" + std::to_string(ligne.size() + 2) + "D");
+            if (!ecrireHorsSuspension("\033[J  " + ligne + "\033[" + std::to_string(ligne.size() + 2) + "D")) return;
         } else {
             ligne = ligneDAvancement(a, t - debutTache, restant, curseur.largeur - 3);
             if (ligne.empty()) {
                 effacer();
                 return;
             }
-            ecrire("\033[J\n  " + ligne + "\033[A\r\033[" + std::to_string(curseur.colonne) + "C");
+            if (!ecrireHorsSuspension("\033[J\n  " + ligne + "\033[A\r\033[" + std::to_string(curseur.colonne) + "C"))
+                return;
         }
         affiche = true;
         texteALEcran.store(1);
@@ -185,7 +203,8 @@ void recevoir(const std::string& ligne) {
     if (!a.recu || recu.phase != a.avancement.phase) a.debutPhase = t;
     a.avancement = std::move(recu);
     a.recu = true;
-    if (t - a.dernierDessin >= 200) a.dessiner();
+    // The clock draws, in a thread that no handler interrupts; without it, here.
+    if (!horlogeEnMarche && t - a.dernierDessin >= 200) a.dessiner();
 }
 
 // Redraws every quarter of a second while a computation lasts: a text sent
@@ -209,11 +228,18 @@ void installerProgresTerminal() {
     a.curseur.largeur = largeurDuTerminal();
     installerPuits(recevoir);
     if (!a.terminal) return;
+    // The clock's thread takes no signal: a handler never runs in the middle
+    // of its drawing.
+    sigset_t tous, avant;
+    sigfillset(&tous);
+    ::pthread_sigmask(SIG_SETMASK, &tous, &avant);
     try {
         std::thread(horloge).detach();
-    } catch (const std::system_error&) {
+        horlogeEnMarche = true;
+    } catch (...) {
         // No thread to be had: the texts still show as they come.
     }
+    ::pthread_sigmask(SIG_SETMASK, &avant, nullptr);
 }
 
 void debutDeCalcul() {
@@ -263,11 +289,17 @@ void PauseDuProgres::ecrit(std::string_view texte) {
 }
 
 void effacerLeProgres() {
+    suspendu.store(1);
+    const timespec milli{0, 1000000};
+    for (int i = 0; i < 200 && dessinEnCours.load(); ++i) ::nanosleep(&milli, nullptr);
     if (texteALEcran.load()) {
         [[maybe_unused]] const ssize_t n = ::write(2, "\033[J", 3);
     }
 }
 
-void apresUneSuspension() { reprise.store(1); }
+void apresUneSuspension() {
+    suspendu.store(0);
+    reprise.store(1);
+}
 
 }  // namespace harmo

@@ -3,6 +3,8 @@
 
 #include "commun/suivi.h"
 
+#include <algorithm>
+
 namespace harmo {
 
 int Suiv(Etat& e) {
@@ -72,6 +74,26 @@ bool divisionsParEssais(Etat& e, bool toutes) {
         }
     }
     return true;
+}
+
+bool retirerLesFacteurs(Etat& e, std::vector<FacteurPremier> facteurs) {
+    std::sort(facteurs.begin(), facteurs.end(), [](const FacteurPremier& a, const FacteurPremier& b) { return a.p < b.p; });
+    bool exacts = true;
+    for (const FacteurPremier& f : facteurs) {
+        ZZ q, r;
+        if (f.p < 2 || f.e < 1) {
+            exacts = false;
+            continue;
+        }
+        NTL::DivRem(q, r, e.S, NTL::power(f.p, f.e));
+        if (!NTL::IsZero(r) || NTL::divide(q, f.p)) {
+            exacts = false;
+            continue;
+        }
+        e.S = std::move(q);
+        ajouterFacteur(e, f.p, f.e);
+    }
+    return exacts;
 }
 
 }  // namespace harmo

@@ -11,6 +11,9 @@
 #pragma once
 
 #include "commun/etat.h"
+#include "factor/pari.h"
+
+#include <vector>
 
 namespace harmo {
 
@@ -28,5 +31,11 @@ void ajouterFacteur(Etat& e, const ZZ& p, long exposant);
 // found added with its exponent: true when S is then fully factored (S = 1),
 // false with the cofactor left in S and k on the last prime tried.
 bool divisionsParEssais(Etat& e, bool toutes);
+
+// The primes handed over by the factorisation engine, taken out of e.S in
+// increasing order and added as factors, each checked: p^e divides what is
+// left and p^(e+1) does not. One that fails is left out, and the answer is
+// false; a factorisation that ended normally must also leave S = 1.
+bool retirerLesFacteurs(Etat& e, std::vector<FacteurPremier> facteurs);
 
 }  // namespace harmo

@@ -504,8 +504,8 @@ TEST(Processus, SansProcessusNiThreadLesEchecsSontDits) {
     GTEST_SKIP() << "the sanitizer's shadow memory and threads do not live under these limits";
 #endif
     // As an ordinary user allowed a single process: threads run on one core
-    // (H(10^6) exact), a factorisation that needs a child process is told
-    // impossible, and the dialogue goes on.
+    // (H(10^6) exact), a factorisation that needs a child process stops
+    // with the reason, and the dialogue goes on.
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
     // A copy of the program where that user can run it, wherever the
     // checkout lives (a folder of mode 0700, /root).
@@ -519,11 +519,13 @@ TEST(Processus, SansProcessusNiThreadLesEchecsSontDits) {
         if (::chdir("/") != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
         limiter(RLIMIT_NPROC, 1);
     }, copie);
-    p.ecrire("1 0 1000000 2 3 10 1000 1 0 0 1 0 300 2 3 5 10 1 1 0 " + calculH10);
+    p.ecrire("1 0 1000000 2 3 10 1000 1 0 0 1 0 300 2 3 5 10 1 1 0 0 " + calculH10);
     const int statut = p.attendreFin(120);
     EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 1) << statut;
     EXPECT_NE(p.sortie.find("H(1000000) = P/Q  =  "), std::string::npos);
-    EXPECT_NE(p.sortie.find(" \n \n \t Calcul impossible : impossible de creer un processus ("), std::string::npos);
+    EXPECT_NE(p.sortie.find(" chiffres non factorises] \n \t Factorisation arretee : impossible de creer un processus ("),
+              std::string::npos);
+    EXPECT_NE(p.sortie.find("Q =   (2)^"), std::string::npos);
     EXPECT_NE(p.sortie.find(h10), std::string::npos);
     std::filesystem::remove_all(dossier);
 }

@@ -424,7 +424,51 @@ TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
         if (lignes[i] == "harmoniques") fg = i;
     ASSERT_LT(fg + 1, lignes.size());
     EXPECT_EQ(lignes[fg + 1].rfind("         P =   (", 0), 0u) << lignes[fg + 1];
-    for (const std::string& l : lignes) EXPECT_EQ(l.find("factorisation de P"), std::string::npos) << l;
+    for (const std::string& l : lignes) EXPECT_EQ(l.find("factorisation de P"), std::string::npos) << l << "\n" << t.ecran.substr(p);
+    terminer(t, "0\r0\r0\r");
+}
+
+TEST(Terminal, UnSignalDeFinNeLaissePasLAvancementALEcran) {
+    // SIGTERM, SIGHUP, SIGQUIT during a factorisation whose progress shows:
+    // the program ends by that signal and the screen holds no progress text.
+    for (int sig : {SIGTERM, SIGHUP, SIGQUIT}) {
+        DossierTemporaire etat;
+        Terminal t(etat.chemin, 200, true);
+        ASSERT_TRUE(t.attendre(menuChoix, 10));
+        t.taper("1 0 170 2 3 5 10 1 1\r");
+        ASSERT_TRUE(t.attendre("factorisation de P", 30));
+        ::kill(t.programme(), sig);
+        t.lire(500);
+        for (const std::string& l : rendu(t.ecran, 200))
+            EXPECT_EQ(l.find("factorisation de P"), std::string::npos) << sig << ": " << l;
+    }
+}
+
+TEST(Terminal, UnFilsDeFactorisationTueGardeLesPremiersTrouves) {
+    // The factorisation's child killed (SIGKILL, as the kernel does when
+    // memory runs out) once it has handed over two primes of the numerator
+    // of the sum without 42 up to 1000: those primes are shown, the part
+    // left by its size, the reason, then Q and the continuation question.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin, 200, true);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1 0 1000 1 2 4 2 3 5 10 1 1\r");
+    ASSERT_TRUE(t.attendre("P = ", 20));
+    const std::size_t p = t.ecran.find("P = ");
+    ASSERT_TRUE(t.attendre("2 premiers trouves", 10, p));
+    std::ifstream enfants("/proc/" + std::to_string(t.programme()) + "/task/" + std::to_string(t.programme()) + "/children");
+    pid_t fils = 0;
+    ASSERT_TRUE(enfants >> fils);
+    ::kill(fils, SIGKILL);
+    ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ?", 30, p)) << t.ecran.substr(p);
+    const std::string fin = t.ecran.substr(t.ecran.find("\033[J  (", p) + 3);
+    EXPECT_EQ(fin.rfind("  (", 0), 0u) << fin;
+    EXPECT_NE(fin.find(") X (", 0), std::string::npos) << fin;
+    EXPECT_NE(fin.find(") X [4"), std::string::npos) << fin;
+    EXPECT_NE(fin.find(" chiffres non factorises] \r\n \t Factorisation arretee : memoire insuffisante. \r\n"),
+              std::string::npos) << fin;
+    EXPECT_NE(fin.find("Q =   (2)^"), std::string::npos) << fin;
+    EXPECT_EQ(fin.find("Calcul impossible"), std::string::npos) << fin;
     terminer(t, "0\r0\r0\r");
 }
 
