@@ -5,7 +5,6 @@
 
 #include <future>
 #include <string>
-#include <system_error>
 #include <thread>
 
 namespace harmo {
@@ -23,15 +22,18 @@ unsigned nombreDeCoeurs();
 // /proc/self/cgroup) under racine, as a fraction of CPUs; -1 when none is set.
 double quotaDesCgroups(const std::string& racine, const std::string& cgroups);
 
-// f(a...) on another thread, or, when no thread can be started (a process
-// limit), on the one that asks for the result: the same work, on one core.
+// f(a...) on another thread when the process has more than one core; on the
+// one that asks for the result when it has one, or when no thread can be
+// started (a process limit, no memory for it): the same work, on one core.
 template <class F, class... A>
 auto enParallele(const F& f, const A&... a) {
-    try {
-        return std::async(std::launch::async, f, a...);
-    } catch (const std::system_error&) {
-        return std::async(std::launch::deferred, f, a...);
+    if (nombreDeCoeurs() > 1) {
+        try {
+            return std::async(std::launch::async, f, a...);
+        } catch (...) {
+        }
     }
+    return std::async(std::launch::deferred, f, a...);
 }
 
 }  // namespace harmo

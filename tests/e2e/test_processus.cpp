@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -14,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -530,6 +532,41 @@ TEST(Processus, SansProcessusNiThreadLesEchecsSontDits) {
     std::filesystem::remove_all(dossier);
 }
 
+
+// The most threads that one of a process and its descendants has, from /proc.
+int threadsAuPlus(pid_t pid) {
+    int n = 0;
+    std::ifstream statut("/proc/" + std::to_string(pid) + "/status");
+    for (std::string ligne; std::getline(statut, ligne);)
+        if (ligne.rfind("Threads:", 0) == 0) n = std::stoi(ligne.substr(8));
+    std::error_code erreur;
+    for (const auto& tache : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", erreur)) {
+        std::ifstream enfants(tache.path() / "children");
+        for (pid_t enfant = 0; enfants >> enfant;) n = std::max(n, threadsAuPlus(enfant));
+    }
+    return n;
+}
+
+TEST(Processus, SurUnSeulCoeurUnSeulThread) {
+    // taskset -c 0: exact H(10^7) (its sum, in a child process, then its
+    // reduction) never starts a second thread, in the program or in a child.
+    Programme p(false, [] {
+        cpu_set_t un;
+        CPU_ZERO(&un);
+        CPU_SET(0, &un);
+        ::sched_setaffinity(0, sizeof un, &un);
+    });
+    p.ecrire("1 0 10000000 2 3 10 1000 0 0 0 0\n");
+    int plus = 0;
+    const auto t0 = Horloge::now();
+    while (p.lireUnPeu(20)) {
+        plus = std::max(plus, threadsAuPlus(p.pid()));
+        if (std::chrono::duration<double>(Horloge::now() - t0).count() > 300) break;
+    }
+    EXPECT_NE(p.sortie.find("de dernier terme  1/10000000  comporte 10000000  termes."), std::string::npos);
+    EXPECT_LE(plus, 1);
+    p.attendreFin();
+}
 
 TEST(Processus, SousUnePetitePileToutRepond) {
 #ifdef __SANITIZE_ADDRESS__
