@@ -3,6 +3,8 @@
 
 #include "factor/lanczos.h"
 
+#include "commun/enfant.h"
+
 #include <flint/flint.h>
 #include <flint/qsieve.h>
 
@@ -90,6 +92,43 @@ std::vector<Dependance> dependancesParGauss(const std::vector<ColonneGF2>& colon
     return d;
 }
 
+namespace {
+
+// FLINT's block_lanczos ends the process (flint_abort) when its last check
+// fails: it runs in a child process of its own, whose end is then only a
+// failure, no dependency.
+std::vector<Dependance> dependancesParFlintAPart(const std::vector<ColonneGF2>& colonnes, std::size_t lignes,
+                                                 std::uint64_t graine) {
+    try {
+        Resultat r = calculerAPart([&](Canal& canal) {
+            const std::vector<Dependance> d = dependancesParFlint(colonnes, lignes, graine);
+            canal << static_cast<long>(d.size());
+            for (const Dependance& dep : d) {
+                canal << static_cast<long>(dep.size());
+                for (std::size_t c : dep) canal << static_cast<long>(c);
+            }
+        });
+        long nombre = 0;
+        r >> nombre;
+        std::vector<Dependance> d(static_cast<std::size_t>(nombre));
+        for (Dependance& dep : d) {
+            long taille = 0;
+            r >> taille;
+            dep.resize(static_cast<std::size_t>(taille));
+            for (std::size_t& c : dep) {
+                long v = 0;
+                r >> v;
+                c = static_cast<std::size_t>(v);
+            }
+        }
+        return d;
+    } catch (const EchecDuCalcul&) {
+        return {};
+    }
+}
+
+}  // namespace
+
 std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std::size_t lignes, std::uint64_t graine,
                                     unsigned fils) {
     // Rows met once and their columns out, until none is left; then the
@@ -137,8 +176,11 @@ std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std
     if (actives < lignesDense) {
         d = dependancesParGauss(reduites, actives);
     } else {
-        std::vector<std::uint64_t> noyau = noyauParLanczos(reduites, actives, graine, fils);
-        if (noyau.empty()) noyau = noyauParLanczos(reduites, actives, graine + 0x9E3779B97F4A7C15ull, fils);
+        // Our own Lanczos from up to four starts (a breakdown depends on the
+        // start), then FLINT's.
+        std::vector<std::uint64_t> noyau;
+        for (std::uint64_t essai = 0; essai < 4 && noyau.empty(); ++essai)
+            noyau = noyauParLanczos(reduites, actives, graine + essai * 0x9E3779B97F4A7C15ull, fils);
         if (!noyau.empty()) {
             for (int bit = 0; bit < 64; ++bit) {
                 Dependance dep;
@@ -147,7 +189,7 @@ std::vector<Dependance> dependances(const std::vector<ColonneGF2>& colonnes, std
                 if (!dep.empty()) d.push_back(std::move(dep));
             }
         } else {
-            d = dependancesParFlint(reduites, actives, graine);  // broken down twice: FLINT's, on one core
+            d = dependancesParFlintAPart(reduites, actives, graine);
         }
     }
     // Each one checked: a wrong dependency would only waste a square root.

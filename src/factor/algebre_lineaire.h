@@ -3,7 +3,8 @@
 // the rows where it has a 1): sets of columns that sum to zero. Rows met
 // once are removed with their column until none is left, the columns beyond
 // the rows plus 64 dropped; then block Lanczos (factor/lanczos.h, on the
-// threads given; FLINT's block_lanczos if it breaks down) finds up to 64
+// threads given, from up to four starts; then FLINT's block_lanczos, in a
+// child process since it may abort) finds up to 64
 // dependencies at once, or dense elimination when the matrix is small.
 //
 // Cost: block Lanczos O(w n^2 / 64) word operations for n columns of w

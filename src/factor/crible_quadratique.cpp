@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 #include "commun/decimal.h"
@@ -50,7 +49,7 @@ class Equipe {
         for (unsigned t = 0; t < fils; ++t) {
             try {
                 fils_.emplace_back([this, &base, par, t] { travailler(base, par, t); });
-            } catch (const std::system_error&) {
+            } catch (...) {  // no thread to be had (a process limit, no memory for it)
                 break;  // fewer threads; with none, the caller sieves itself
             }
         }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <system_error>
 #include <thread>
 
 namespace harmo {
@@ -76,7 +75,7 @@ std::vector<u64> Lanczos::noyau(unsigned fils) {
                 while (depart.load(std::memory_order_acquire) == 0) std::this_thread::yield();
                 if (t < nombre_) boucle(t);
             });
-        } catch (const std::system_error&) {
+        } catch (...) {  // no thread to be had (a process limit, no memory for it)
             break;  // fewer threads
         }
     }

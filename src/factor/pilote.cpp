@@ -11,7 +11,6 @@
 #include <atomic>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -128,7 +127,7 @@ private:
             for (unsigned t = 1; t < fils; ++t) {
                 try {
                     autres.emplace_back(travailler);
-                } catch (const std::system_error&) {
+                } catch (...) {  // no thread to be had (a process limit, no memory for it)
                     break;  // fewer threads
                 }
             }
@@ -176,9 +175,23 @@ private:
         }
         signaler(TravailEnCours::Methode::Crible, d);
         const unsigned coeurs = nombreDeCoeurs();
+        const double octets = memoireDuCrible(c, coeurs);
+        if (memoire_ > 0 && octets > memoire_) {
+            // Told at once, and ECM goes on where it stopped: one core of
+            // PARI's sieve would take hours here.
+            std::size_t suite = 0;
+            while (suite + 1 < nombreDeNiveauxEcm && niveauxEcm[suite].chiffres <= cible) ++suite;
+            for (std::size_t i = suite;; i = std::min(i + 1, nombreDeNiveauxEcm - 1)) {
+                if (r_.travail) {
+                    TravailEnCours t{TravailEnCours::Methode::SansMemoire, d, niveauxEcm[i].chiffres};
+                    t.octets = octets;
+                    r_.travail(t);
+                }
+                if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
+            }
+        }
         NTL::ZZ f;
-        if ((memoire_ <= 0 || memoireDuCrible(c, coeurs) <= memoire_) &&
-            cribleQuadratique(c, f, coeurs, [&](const AvancementDuCrible& a) {
+        if (cribleQuadratique(c, f, coeurs, [&](const AvancementDuCrible& a) {
                 if (!r_.travail) return;
                 TravailEnCours t{a.algebre ? TravailEnCours::Methode::AlgebreLineaire : TravailEnCours::Methode::Crible, d, 0};
                 t.part = a.part;
@@ -189,7 +202,7 @@ private:
             scinder(c, f);
             return;
         }
-        // The sieve failed (or would not fit): PARI's own, on one core.
+        // The sieve failed: PARI's own, on one core.
         for (const FacteurPremier& x : factoriserParPari(c)) premier(x.p);
     }
 

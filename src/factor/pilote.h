@@ -33,7 +33,9 @@ constexpr long chiffresCrible = 40;
 
 // What the factorisation is doing, for the progress of a dialogue.
 struct TravailEnCours {
-    enum class Methode { Divisions, Preuve, Ecm, Crible, AlgebreLineaire, HorsDePortee };
+    // SansMemoire: the sieve would need more memory than there is (octets):
+    // ECM goes on, level after level, as beyond the sieve's reach.
+    enum class Methode { Divisions, Preuve, Ecm, Crible, AlgebreLineaire, HorsDePortee, SansMemoire };
     Methode methode = Methode::Preuve;
     long chiffres = 0;  // of the part at work
     int niveau = 0;     // ECM: the digits of the factors aimed at
@@ -42,6 +44,7 @@ struct TravailEnCours {
     double part = -1;
     double secondes = 0;
     double restant = -1;
+    double octets = 0;  // SansMemoire: the sieve's estimate
 };
 
 struct CompteRendu {

@@ -568,6 +568,28 @@ TEST(Processus, SurUnSeulCoeurUnSeulThread) {
     p.attendreFin();
 }
 
+TEST(Processus, SansLaMemoireDuCribleECMContinueEtLeDit) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's shadow memory does not live under this limit";
+#endif
+    // 400 MB of address space: H(170)'s 74-digit cofactor would need more
+    // for its sieve than the factorisation may take. The progress says so
+    // at once, with the estimate, while ECM goes on; Ctrl-C keeps the
+    // dialogue.
+    Programme p(true, [] { limiter(RLIMIT_AS, 400u << 20); });
+    p.ecrire("1 0 170 2 3 5 10 1 1\n");
+    const auto t0 = Horloge::now();
+    while (p.erreur.find("sans memoire pour le crible (") == std::string::npos &&
+           std::chrono::duration<double>(Horloge::now() - t0).count() < 30)
+        p.lireUnPeu(50);
+    EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 5) << p.erreur;
+    EXPECT_NE(p.erreur.find(" Mo), ECM "), std::string::npos) << p.erreur;
+    p.signal(SIGINT);
+    EXPECT_TRUE(p.attendre("[74 chiffres non factorises]", 10)) << p.sortie;
+    p.ecrire("0 0 0\n");
+    p.attendreFin();
+}
+
 TEST(Processus, SousUnePetitePileToutRepond) {
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "the sanitizer's stack frames do not live under this limit";
