@@ -110,13 +110,41 @@ void joindre(Fraction& a, Fraction& b, long m, bool deuxFils) {
 
 // Sum of c_k / k over the indices [i0, i1); the two halves of the top on two
 // threads.
+//
+// Its progress: with fast multiplication every level of the tree costs
+// about the same (the products of a level have as many bits together as
+// the terms below them), the leaves counted as one more level. The work
+// done is the terms under the leaves and the joins done, out of the terms
+// times the levels.
 std::atomic<u64> feuillesFaites{0};
+std::atomic<u64> termesJoints{0};
+double travailDeLArbre = 1;
+
+void commencerLArbre(u64 nombre) {
+    feuillesFaites = 0;
+    termesJoints = 0;
+    int niveaux = 1;
+    for (u64 feuilles = (nombre + tailleFeuille - 1) / tailleFeuille; feuilles > 1; feuilles = (feuilles + 1) / 2)
+        ++niveaux;
+    travailDeLArbre = static_cast<double>(nombre) * niveaux;
+}
+
+void avancementDeLArbre() {
+    progres("somme exacte", (static_cast<double>(feuillesFaites.load() * tailleFeuille) +
+                             static_cast<double>(termesJoints.load())) / travailDeLArbre);
+}
+
+// After a join of the terms [i0, i1): the work done, told for the large ones.
+void joint(u64 i0, u64 i1) {
+    termesJoints += i1 - i0;
+    if (i1 - i0 >= (u64(1) << 16)) avancementDeLArbre();
+}
 
 Fraction arbre(const OddsPonderes& w, u64 i0, u64 i1, long m, bool parallele) {
     if (i1 - i0 <= tailleFeuille) {
         if (++feuillesFaites % 1024 == 0) {
             verifierInterruption();
-            progres("somme exacte", 0.8 * static_cast<double>(feuillesFaites * tailleFeuille) / static_cast<double>(w.nombre()));
+            avancementDeLArbre();
         }
         u64 k[tailleFeuille], c[tailleFeuille];
         w.remplir(i0, i1, k, c);
@@ -128,11 +156,13 @@ Fraction arbre(const OddsPonderes& w, u64 i0, u64 i1, long m, bool parallele) {
         Fraction droite = arbre(w, milieu, i1, m, false);
         Fraction f = gauche.get();
         joindre(f, droite, m, true);
+        joint(i0, i1);
         return f;
     }
     Fraction f = arbre(w, i0, milieu, m, parallele);
     Fraction droite = arbre(w, milieu, i1, m, parallele);
     joindre(f, droite, m, parallele);
+    joint(i0, i1);
     return f;
 }
 
@@ -169,7 +199,7 @@ Fraction sommeDesCandidats(const ZZ& A, const ZZ& B, long parite) {
     if (B >= limiteMachine()) return parite == impaire ? sommeImpairs(a, B) : sommeIntervalle(a, B);
     const OddsPonderes w(NTL::conv<unsigned long>(a), NTL::conv<unsigned long>(B), parite == impaire);
     if (w.nombre() == 0) return Fraction{};
-    feuillesFaites = 0;
+    commencerLArbre(w.nombre());
     Fraction f = arbre(w, 0, w.nombre(), 0, true);
     NTL::LeftShift(f.Q, f.Q, w.J());
     return f;
@@ -178,6 +208,7 @@ Fraction sommeDesCandidats(const ZZ& A, const ZZ& B, long parite) {
 Fraction sommeHarmoniqueReduite(const ZZ& N, long parite) {
     Fraction f;
     if (nombreDeCandidats(N, parite) <= 0) return f;
+    progres("somme exacte : denominateur commun");
     DenominateurCommun d;
     if (!denominateurCommun(N, parite, d)) {
         f = sommeDesCandidats(ZZ(0), N, parite);
@@ -187,7 +218,7 @@ Fraction sommeHarmoniqueReduite(const ZZ& N, long parite) {
     const long m = NTL::NumBits(d.L) + 64;
     const u64 B = NTL::conv<unsigned long>(borneDuPpcm(N, parite));
     const OddsPonderes w(0, B, parite == impaire);
-    feuillesFaites = 0;
+    commencerLArbre(w.nombre());
     Fraction s = arbre(w, 0, w.nombre(), m, true);
     progres("somme exacte : fraction irreductible");
     // S = P / (Q 2^Jtot), L = 2^v L_odd: A = S L = P L_odd 2^(v - Jtot) / Q.
