@@ -30,15 +30,15 @@ void avantCalculLong() {
 
 namespace {
 
-// At most five updates a second of one task and phase; a new one always passes.
+// At most five updates a second of one task and phase; a new one always
+// passes. The sink is called under the lock: one at a time, so that the
+// frames of two threads never mix in a child's pipe.
 void transmettre(Puits puits, const std::string& cle, const std::string& ligne) {
     const auto maintenant = std::chrono::steady_clock::now();
-    {
-        std::lock_guard<std::mutex> garde(verrou);
-        if (cle == dernierQuoi && maintenant - dernier < std::chrono::milliseconds(200)) return;
-        dernier = maintenant;
-        dernierQuoi = cle;
-    }
+    std::lock_guard<std::mutex> garde(verrou);
+    if (cle == dernierQuoi && maintenant - dernier < std::chrono::milliseconds(200)) return;
+    dernier = maintenant;
+    dernierQuoi = cle;
     puits(ligne);
 }
 

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <map>
 
 using namespace harmo;
@@ -115,6 +117,31 @@ TEST(Factorisation, UneCourbeTrouveUnPetitFacteur) {
     ZZ f;
     r >> f;
     EXPECT_TRUE(f == p || f == q) << f;
+}
+
+TEST(Canal, LAvancementDeDeuxFilsNeMeleRienAuResultat) {
+    // Two threads of a child process send progress at once, each phase new
+    // (never held back), then the result: it arrives whole, ten times.
+    for (int fois = 0; fois < 10; ++fois) {
+        Resultat r = calculerAPart([](Canal& canal) {
+            auto envoyer = [](int fil) {
+                for (int i = 0; i < 2000; ++i) {
+                    Avancement a;
+                    a.tache = "essai";
+                    a.phase = std::to_string(fil) + " " + std::to_string(i);
+                    a.part = i / 2000.0;
+                    progres(a);
+                }
+            };
+            std::thread autre(envoyer, 1);
+            envoyer(0);
+            autre.join();
+            canal << 12345L;
+        });
+        long v = 0;
+        r >> v;
+        EXPECT_EQ(v, 12345);
+    }
 }
 
 TEST(Canal, LesMorceauxArriventAvantLInterruption) {
