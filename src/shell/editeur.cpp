@@ -107,6 +107,9 @@ Lecture lireLigne(const std::string& invite, std::string& ligne) {
     lue = fin = false;
     recue.clear();
     const QuestionEditee editee;
+    // A resize during the computation: the editor learns the width before it
+    // draws the question, rather than drawing it again after.
+    if (redimensionPrise()) rl_reset_screen_size();
     rl_callback_handler_install(invite.c_str(), surLigne);
     while (!lue) {
         // The input and the handlers' pipe together: a signal that comes at

@@ -178,6 +178,8 @@ Evenements evenements() {
     return e;
 }
 
+bool redimensionPrise() { return redimensionnee.exchange(0) != 0; }
+
 void suspendre() { suspendreMaintenant(); }
 
 }  // namespace harmo

@@ -65,6 +65,9 @@ struct Evenements {
     bool redimension = false;   // the terminal's size changed
 };
 Evenements evenements();
+// Takes a resize alone (true when one came since the last look): at the
+// start of a question, for those that came during the computation before.
+bool redimensionPrise();
 
 // Suspends the program as Ctrl-Z does, the terminal's modes given back
 // first; returns when it is continued.

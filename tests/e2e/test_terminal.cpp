@@ -472,6 +472,26 @@ TEST(Terminal, UnFilsDeFactorisationTueGardeLesPremiersTrouves) {
     terminer(t, "0\r0\r0\r");
 }
 
+TEST(Terminal, UnRedimensionnementPendantLeCalculDessineLaQuestionUneFois) {
+    // Keys typed ahead during exact H(10^7), the window from 100 to 80
+    // columns meanwhile: the next question (81 columns on its line) is drawn
+    // once, the keys after it.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin, 100);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1 0 10000000 2 3 10 1000\r");
+    ASSERT_TRUE(t.attendre(" %, ", 30));
+    t.taper("0 0");
+    t.redimensionner(80);
+    ASSERT_TRUE(t.attendre("Voulez vous afficher la fraction P/Q simplifiee", 120));
+    t.lire(500);
+    int questions = 0;
+    for (const std::string& l : rendu(t.ecran, 80))
+        if (l.find("Voulez vous afficher la fraction") != std::string::npos) ++questions;
+    EXPECT_EQ(questions, 1) << t.ecran;
+    terminer(t, "\r0\r0\r0\r");
+}
+
 TEST(Terminal, UnRedimensionnementALaQuestion) {
     // 123 typed, the window from 200 to 60 columns, then Ctrl-A 9: 9123.
     DossierTemporaire etat;
