@@ -9,6 +9,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -173,6 +174,15 @@ int ConsoleStandard::lireOctet() {
                 return -1;
             }
             return static_cast<unsigned char>(ligne_[debut_++]);
+        }
+        // The keys typed ahead that a stop took from the terminal come first.
+        const std::string gardees = touchesTapeesAvant();
+        if (!gardees.empty()) {
+            const std::size_t n = std::min(gardees.size(), tampon_.size());
+            std::copy(gardees.begin(), gardees.begin() + static_cast<std::ptrdiff_t>(n), tampon_.begin());
+            debut_ = 0;
+            fin_ = n;
+            return static_cast<unsigned char>(tampon_[debut_++]);
         }
         for (;;) {
             // The input and the handlers' pipe together: no Ctrl-C is lost

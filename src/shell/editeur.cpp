@@ -24,6 +24,7 @@ std::string historique;  // "" when there is none
 
 bool lue = false, fin = false;
 std::string recue;
+std::string nonLues;  // keys typed ahead, kept through a stop, not yet read
 
 extern "C" void surLigne(char* ligne) {
     lue = true;
@@ -111,6 +112,13 @@ Lecture lireLigne(const std::string& invite, std::string& ligne) {
     // draws the question, rather than drawing it again after.
     if (redimensionPrise()) rl_reset_screen_size();
     rl_callback_handler_install(invite.c_str(), surLigne);
+    // The keys typed ahead that a stop took from the terminal come first.
+    nonLues += touchesTapeesAvant();
+    while (!lue && !nonLues.empty()) {
+        rl_pending_input = static_cast<unsigned char>(nonLues.front());
+        nonLues.erase(0, 1);
+        rl_callback_read_char();
+    }
     while (!lue) {
         // The input and the handlers' pipe together: a signal that comes at
         // any moment wakes this wait up.

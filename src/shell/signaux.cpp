@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <string>
 
 namespace harmo {
 
@@ -64,6 +65,7 @@ extern "C" void surInterruption(int) {
         actionParDefaut(SIGINT);
         return;
     }
+    if (entreeTty) ::tcflush(0, TCIFLUSH);  // what the terminal did before NOFLSH: the keys typed ahead go
     interruptionDemandee.store(1);
 }
 
@@ -82,12 +84,37 @@ void installer(int sig, void (*gestionnaire)(int)) {
 
 extern "C" void surSuspension(int);
 
+// Keys typed ahead during a computation, taken from the terminal before a
+// stop (the shell would read them as its own) and given to the next question.
+char touchesGardees[4096];
+std::atomic<int> nombreGardees{0};
+
+// In a handler: what the terminal holds, partial line included.
+void garderLesTouchesTapees() {
+    if (!entreeTty) return;
+    termios sansAttente = modesDeCalcul;
+    sansAttente.c_lflag &= static_cast<tcflag_t>(~ICANON);
+    sansAttente.c_cc[VMIN] = 0;
+    sansAttente.c_cc[VTIME] = 0;
+    if (::tcsetattr(0, TCSANOW, &sansAttente) != 0) return;
+    int n = nombreGardees.load();
+    while (n < static_cast<int>(sizeof touchesGardees)) {
+        const ssize_t lus = ::read(0, touchesGardees + n, sizeof touchesGardees - static_cast<std::size_t>(n));
+        if (lus <= 0) break;
+        n += static_cast<int>(lus);
+    }
+    nombreGardees.store(n);
+}
+
 // Stops the process now: the terminal given back, the default action, and
 // on return (SIGCONT) the handler and the modes of the current phase again.
 void suspendreMaintenant() {
     const int e = errno;
     const bool enCalcul = !enAttente.load();
-    if (enCalcul) effacerLeProgres();
+    if (enCalcul) {
+        effacerLeProgres();
+        garderLesTouchesTapees();
+    }
     actionParDefaut(SIGTSTP);  // stopped here until SIGCONT (ignored in an orphaned process group)
     installer(SIGTSTP, surSuspension);
     if (enCalcul) {
@@ -119,6 +146,9 @@ void installerSignaux() {
     if (entreeTty) {
         modesDeCalcul = modesDeDepart;
         modesDeCalcul.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHOCTL));
+        // Ctrl-Z keeps the keys typed ahead (the stop takes them, see
+        // garderLesTouchesTapees); Ctrl-C still drops them (surInterruption).
+        modesDeCalcul.c_lflag |= NOFLSH;
     }
     if (tube[0] < 0 && ::pipe2(tube, O_CLOEXEC | O_NONBLOCK) != 0) tube[0] = tube[1] = -1;
     installer(SIGINT, surInterruption);
@@ -179,6 +209,13 @@ Evenements evenements() {
 }
 
 bool redimensionPrise() { return redimensionnee.exchange(0) != 0; }
+
+std::string touchesTapeesAvant() {
+    const int n = nombreGardees.load();
+    std::string t(touchesGardees, static_cast<std::size_t>(n));
+    nombreGardees.store(0);
+    return t;
+}
 
 void suspendre() { suspendreMaintenant(); }
 

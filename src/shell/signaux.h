@@ -8,11 +8,14 @@
 //            a terminal: the question is asked again; at a question on a
 //            pipe or a file, or a second one before the first is taken: the
 //            end, as the system does it.
-//   SIGTERM, SIGHUP, SIGQUIT, SIGABRT: the end, by that signal.
+//   SIGTERM, SIGHUP, SIGQUIT, SIGABRT: the progress line erased, then the
+//            end, by that signal.
 //   SIGTSTP  at an edited question: the wait suspends the program itself
 //            (the editor gives the terminal back, then redraws its line at
-//            SIGCONT); elsewhere: suspended at once, the terminal given back,
-//            the computing modes taken again at SIGCONT.
+//            SIGCONT); elsewhere: suspended at once, the progress line
+//            erased, the keys typed ahead taken from the terminal (the next
+//            question reads them), the terminal given back; at SIGCONT the
+//            computing modes again and the dialogue's line written again.
 //   SIGWINCH the editor redraws for the new width; the progress line reads
 //            the width at each redraw.
 //   SIGPIPE, SIGXFSZ: ignored, so that a closed output or a file past its
@@ -26,6 +29,8 @@
 // answer poll that pipe beside the input, so that no signal is lost between
 // a test and the wait.
 #pragma once
+
+#include <string>
 
 namespace harmo {
 
@@ -68,6 +73,9 @@ Evenements evenements();
 // Takes a resize alone (true when one came since the last look): at the
 // start of a question, for those that came during the computation before.
 bool redimensionPrise();
+// The keys typed during a computation that a stop (Ctrl-Z) took from the
+// terminal, once: the next question reads them first.
+std::string touchesTapeesAvant();
 
 // Suspends the program as Ctrl-Z does, the terminal's modes given back
 // first; returns when it is continued.

@@ -398,10 +398,11 @@ TEST(Terminal, LeCribleMontreSaPartEtLeTempsRestantSurUnEcranEtroit) {
 }
 
 TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
-    // Stopped during H(170)'s factorisation, the shell's lines written
-    // meanwhile, then continued as fg does (the whole group): the progress
-    // text has gone before the stop, the dialogue's line comes again, and
-    // the factors follow it on that line.
+    // Stopped during H(170)'s factorisation, a key typed before, the
+    // shell's lines written meanwhile, then continued as fg does (the whole
+    // group): the progress text has gone before the stop, the dialogue's
+    // line comes again, the factors follow it on that line, and the key
+    // comes with the next question.
     DossierTemporaire etat;
     Terminal t(etat.chemin, 200, true);
     ASSERT_TRUE(t.attendre(menuChoix, 10));
@@ -409,6 +410,8 @@ TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
     ASSERT_TRUE(t.attendre("P = ", 30));
     const std::size_t p = t.ecran.find("P = ");
     ASSERT_TRUE(t.attendre("factorisation de P", 10, p));
+    t.taper("0");  // typed ahead: the answer to the continuation question
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const pid_t prog = t.programme();
     t.taper("\x1a");
     const auto t0 = Horloge::now();
@@ -417,7 +420,9 @@ TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
     t.lire(100);
     t.ecrireCommeLeShell("^Z\r\n[1]+  Stoppe                 harmoniques\r\n$ fg\r\nharmoniques\r\n");
     ::kill(-prog, SIGCONT);
-    ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ?", 120, p)) << t.ecran.substr(p);
+    // The key typed before the stop comes with the question.
+    ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : 0", 120, p))
+        << t.ecran.substr(p);
     const std::vector<std::string> lignes = rendu(t.ecran, 200);
     std::size_t fg = lignes.size();
     for (std::size_t i = 0; i < lignes.size(); ++i)
@@ -425,7 +430,7 @@ TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
     ASSERT_LT(fg + 1, lignes.size());
     EXPECT_EQ(lignes[fg + 1].rfind("         P =   (", 0), 0u) << lignes[fg + 1];
     for (const std::string& l : lignes) EXPECT_EQ(l.find("factorisation de P"), std::string::npos) << l << "\n" << t.ecran.substr(p);
-    terminer(t, "0\r0\r0\r");
+    terminer(t, "\r0\r0\r");
 }
 
 TEST(Terminal, UnSignalDeFinNeLaissePasLAvancementALEcran) {
