@@ -121,6 +121,10 @@ int decomp(Etat& e, const char* quoi) {
     bool interrompu = false;
     std::string arret;  // why it stopped short, when it failed
     try {
+        Avancement divisions;
+        divisions.tache = std::string("factorisation de ") + quoi;
+        divisions.phase = "divisions par les petits premiers";
+        progres(divisions);
         if (!divisionsParEssais(e, false)) factoriserAPart(e, quoi, trouves);
     } catch (const CalculInterrompu&) {
         interrompu = true;
