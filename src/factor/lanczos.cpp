@@ -3,6 +3,8 @@
 
 #include "factor/lanczos_interne.h"
 
+#include "commun/suivi.h"
+
 #include <algorithm>
 #include <memory>
 #include <thread>
@@ -91,6 +93,7 @@ std::vector<u64> Lanczos::noyau(unsigned fils) {
     depart.store(1, std::memory_order_release);
     boucle(0);
     for (std::thread& t : equipe) t.join();
+    if (interrompu_) throw CalculInterrompu{};
     if (echec_) return {};
     std::vector<u64> z = combiner();
     if (std::all_of(z.begin(), z.end(), [](u64 w) { return w == 0; })) z.clear();

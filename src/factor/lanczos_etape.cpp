@@ -3,6 +3,8 @@
 // elimination that draws the kernel from x and the last V at the end.
 #include "factor/lanczos_interne.h"
 
+#include "commun/suivi.h"
+
 #include <algorithm>
 
 namespace harmo::gf2 {
@@ -10,6 +12,11 @@ namespace harmo::gf2 {
 // The step's choices, on the main thread: S, W and the blocks that make
 // the next V from A V, V and the two before.
 void Lanczos::decider() {
+    if (interruptionDemandee.load(std::memory_order_relaxed)) {
+        // Every thread leaves at the next barrier; the caller throws.
+        interrompu_ = echec_ = fini_ = true;
+        return;
+    }
     Bloc vav{}, vaav{}, vv0{};
     for (const auto& a : accus_) {
         a[0].verser(vav);

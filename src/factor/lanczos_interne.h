@@ -82,7 +82,7 @@ class Lanczos {
     std::vector<std::vector<u64>> partiels_;  // each thread's dense rows
     Barriere barriere_;
     // Written by the main thread between two meetings, read by all.
-    bool fini_ = false, echec_ = false;
+    bool fini_ = false, echec_ = false, interrompu_ = false;
     Table td_, te_, tf_, tx_;
     Bloc winv1_{}, winv2_{}, vav1_{}, vaav1_{};
     u64 masque1_ = tous;

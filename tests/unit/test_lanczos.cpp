@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "commun/suivi.h"
 #include "factor/algebre_lineaire.h"
 #include "factor/lanczos.h"
 
@@ -79,6 +80,19 @@ TEST(Lanczos, LeNoyauEstJusteEtLeMemeSurPlusieursFils) {
     EXPECT_EQ(noyauParLanczos(m, lignes, 5, 2), z);
     EXPECT_EQ(noyauParLanczos(m, lignes, 5, 3), z);
     EXPECT_NE(noyauParLanczos(m, lignes, 6, 2), z);  // another start, other vectors
+}
+
+// An interrupt request stops every thread at its next step, and the
+// caller hears of it.
+TEST(Lanczos, UneInterruptionArreteChaqueFil) {
+    const std::size_t lignes = 4400;
+    const auto m = matriceDeCrible(lignes, lignes + 120, 7);
+    for (unsigned fils : {1u, 3u}) {
+        interruptionDemandee.store(1);
+        EXPECT_THROW(noyauParLanczos(m, lignes, 5, fils), CalculInterrompu);
+        interruptionDemandee.store(0);
+    }
+    EXPECT_FALSE(noyauParLanczos(m, lignes, 5, 2).empty());
 }
 
 // A small kernel, its dimension known by dense elimination: the columns
