@@ -243,6 +243,15 @@ void terminer(Terminal& t, const std::string& touches) {
 
 const std::string menuChoix = "Quel est votre choix ? : ";
 
+// Item 1 with the answers given, up to the factorisation of P: the
+// position of "P = " on the screen's bytes (npos when it did not come).
+std::size_t jusquALaFactorisation(Terminal& t, const std::string& reponses) {
+    if (!t.attendre(menuChoix, 10)) return std::string::npos;
+    t.taper(reponses + "\r");
+    if (!t.attendre("P = ", 30)) return std::string::npos;
+    return t.ecran.find("P = ");
+}
+
 }  // namespace
 
 TEST(Terminal, EditionEtHistoriqueEntreDeuxSeances) {
@@ -302,10 +311,8 @@ TEST(Terminal, UneFactorisationHorsDePorteeLeDitEtCtrlCGardeLesFacteurs) {
     // continuation question.
     DossierTemporaire etat;
     Terminal t(etat.chemin);
-    ASSERT_TRUE(t.attendre(menuChoix, 10));
-    t.taper("1 0 1000 1 2 4 2 3 5 10 1 1\r");
-    ASSERT_TRUE(t.attendre("P = ", 20));
-    const std::size_t p = t.ecran.find("P = ");
+    const std::size_t p = jusquALaFactorisation(t, "1 0 1000 1 2 4 2 3 5 10 1 1");
+    ASSERT_NE(p, std::string::npos);
     const auto t0 = Horloge::now();
     ASSERT_TRUE(t.attendre("chiffres, hors de portee ; Ctrl-C garde les facteurs trouves, 2 premiers trouves, 1 s", 5, p))
         << t.ecran.substr(p);
@@ -373,10 +380,8 @@ TEST(Terminal, LeCribleMontreSaPartEtLeTempsRestantSurUnEcranEtroit) {
     for (int largeur : {60, 80}) {
         DossierTemporaire etat;
         Terminal t(etat.chemin, largeur);
-        ASSERT_TRUE(t.attendre(menuChoix, 10));
-        t.taper("1 0 170 2 3 5 10 1 1\r");
-        ASSERT_TRUE(t.attendre("P = ", 30));
-        const std::size_t p = t.ecran.find("P = ");
+        const std::size_t p = jusquALaFactorisation(t, "1 0 170 2 3 5 10 1 1");
+        ASSERT_NE(p, std::string::npos);
         if (!t.attendre(", encore ", 90, p)) {
             // The sieve was over before its time left was known (a fast machine).
             ASSERT_NE(t.ecran.find("Q = ", p), std::string::npos) << t.ecran.substr(p);
@@ -405,10 +410,8 @@ TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
     // comes with the next question.
     DossierTemporaire etat;
     Terminal t(etat.chemin, 200, true);
-    ASSERT_TRUE(t.attendre(menuChoix, 10));
-    t.taper("1 0 170 2 3 5 10 1 1\r");
-    ASSERT_TRUE(t.attendre("P = ", 30));
-    const std::size_t p = t.ecran.find("P = ");
+    const std::size_t p = jusquALaFactorisation(t, "1 0 170 2 3 5 10 1 1");
+    ASSERT_NE(p, std::string::npos);
     ASSERT_TRUE(t.attendre("factorisation de P", 10, p));
     t.taper("0");  // typed ahead: the answer to the continuation question
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -439,9 +442,9 @@ TEST(Terminal, UnSignalDeFinNeLaissePasLAvancementALEcran) {
     for (int sig : {SIGTERM, SIGHUP, SIGQUIT}) {
         DossierTemporaire etat;
         Terminal t(etat.chemin, 200, true);
-        ASSERT_TRUE(t.attendre(menuChoix, 10));
-        t.taper("1 0 170 2 3 5 10 1 1\r");
-        ASSERT_TRUE(t.attendre("factorisation de P", 30));
+        const std::size_t p = jusquALaFactorisation(t, "1 0 170 2 3 5 10 1 1");
+        ASSERT_NE(p, std::string::npos);
+        ASSERT_TRUE(t.attendre("factorisation de P", 30, p));
         ::kill(t.programme(), sig);
         t.lire(500);
         for (const std::string& l : rendu(t.ecran, 200))
@@ -456,10 +459,8 @@ TEST(Terminal, UnFilsDeFactorisationTueGardeLesPremiersTrouves) {
     // left by its size, the reason, then Q and the continuation question.
     DossierTemporaire etat;
     Terminal t(etat.chemin, 200, true);
-    ASSERT_TRUE(t.attendre(menuChoix, 10));
-    t.taper("1 0 1000 1 2 4 2 3 5 10 1 1\r");
-    ASSERT_TRUE(t.attendre("P = ", 20));
-    const std::size_t p = t.ecran.find("P = ");
+    const std::size_t p = jusquALaFactorisation(t, "1 0 1000 1 2 4 2 3 5 10 1 1");
+    ASSERT_NE(p, std::string::npos);
     ASSERT_TRUE(t.attendre("2 premiers trouves", 10, p));
     std::ifstream enfants("/proc/" + std::to_string(t.programme()) + "/task/" + std::to_string(t.programme()) + "/children");
     pid_t fils = 0;
