@@ -102,7 +102,10 @@ bool horlogeEnMarche = false;
 bool ecrireHorsSuspension(const std::string& t) {
     dessinEnCours.store(1);
     const bool libre = !suspendu.load();
-    if (libre) ecrire(t);
+    if (libre) {
+        ecrire(t);
+        texteALEcran.store(1);  // before the drawing ends: a handler waiting on it erases the text
+    }
     dessinEnCours.store(0);
     return libre;
 }
@@ -161,7 +164,6 @@ struct Affichage {
                 return;
         }
         affiche = true;
-        texteALEcran.store(1);
         dernierDessin = t;
     }
     void effacer() {
