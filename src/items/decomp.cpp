@@ -5,6 +5,7 @@
 #include "commun/enfant.h"
 #include "commun/memoire.h"
 #include "commun/suivi.h"
+#include "factor/factorisations_connues.h"
 #include "factor/pari.h"
 #include "factor/pilote.h"
 #include "shell/console.h"
@@ -83,16 +84,25 @@ void factoriserAPart(const Etat& e, const std::string& quoi, std::vector<Facteur
         [&](Canal& canal) {
             const SessionPari pari;
             long premiers = e.nf;  // those of trial division, then each one handed over
-            CompteRendu r;
-            r.premier = [&](const ZZ& p, long exposant) {
+            std::vector<FacteurPremier> remis;
+            auto remettre = [&](const ZZ& p, long exposant) {
                 std::string octets;
                 Canal morceau(octets);
                 morceau << p << exposant;
                 canal.morceau(octets);
                 ++premiers;
+                remis.push_back({p, exposant});
             };
+            // A number factored before: its primes from the cache, proven again.
+            if (const auto connue = factorisationConnue(cofacteur)) {
+                for (const FacteurPremier& f : *connue) remettre(f.p, f.e);
+                return;
+            }
+            CompteRendu r;
+            r.premier = remettre;
             r.travail = [&](const TravailEnCours& t) { progres(avancementDuTravail(quoi, t, premiers)); };
             factoriserParEtapes(cofacteur, r, memoireUtilisable() / 2);
+            retenirLaFactorisation(cofacteur, remis);
         },
         false,
         [&](Resultat& m) {

@@ -12,7 +12,10 @@ cas=$2
 attendu_rc=1
 [ -f "$cas.rc" ] && attendu_rc=$(cat "$cas.rc")
 obtenu=$(mktemp)
-trap 'rm -f "$obtenu"' EXIT
+# A cache of its own: every case computes from nothing, whatever ran before.
+XDG_CACHE_HOME=$(mktemp -d)
+export XDG_CACHE_HOME
+trap 'rm -rf "$obtenu" "$XDG_CACHE_HOME"' EXIT
 
 if [ -f "$cas.fichier" ]; then
   timeout 300 "$exe" < "$cas.in" > "$obtenu"

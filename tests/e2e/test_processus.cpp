@@ -37,6 +37,9 @@ public:
     // executable, the program to run (the build's by default).
     explicit Programme(bool erreurSurTerminal = false, const std::function<void()>& avantExec = {},
                        const std::string& executable = HARMONIQUES) {
+        // A cache of its own: every run computes from nothing.
+        char modele[] = "/tmp/harmoniques-cache-XXXXXX";
+        if (::mkdtemp(modele)) cache_ = modele;
         int entree[2], sortie[2], erreur[2] = {-1, -1};
         EXPECT_EQ(::pipe(entree), 0);
         EXPECT_EQ(::pipe(sortie), 0);
@@ -51,6 +54,7 @@ public:
             ::dup2(sortie[1], 1);
             ::dup2(erreurSurTerminal ? esclave : erreur[1], 2);
             for (int fd = 3; fd < 256; ++fd) ::close(fd);
+            if (!cache_.empty()) ::setenv("XDG_CACHE_HOME", cache_.c_str(), 1);
             if (avantExec) avantExec();
             ::execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
@@ -74,6 +78,8 @@ public:
         }
         for (int fd : {entree_, sortie_, erreur_})
             if (fd >= 0) ::close(fd);
+        std::error_code erreur;
+        if (!cache_.empty()) std::filesystem::remove_all(cache_, erreur);
     }
     void ecrire(const std::string& t) { ASSERT_EQ(::write(entree_, t.data(), t.size()), static_cast<ssize_t>(t.size())); }
     void fermerEntree() {
@@ -82,6 +88,7 @@ public:
     }
     void signal(int s) { ::kill(pid_, s); }
     pid_t pid() const { return pid_; }
+    const std::string& cache() const { return cache_; }
     // Reads until the output holds texte (true) or the delay passes.
     bool attendre(const std::string& texte, double secondes) {
         const auto fin = Horloge::now() + std::chrono::duration<double>(secondes);
@@ -129,6 +136,7 @@ private:
     }
     pid_t pid_ = -1;
     int entree_ = -1, sortie_ = -1, erreur_ = -1;
+    std::string cache_;
 };
 
 const std::string interrompu = " \n \n \t Calcul interrompu. \n";
@@ -588,6 +596,33 @@ TEST(Processus, SansLaMemoireDuCribleECMContinueEtLeDit) {
     EXPECT_TRUE(p.attendre("[74 chiffres non factorises]", 10)) << p.sortie;
     p.ecrire("0 0 0\n");
     p.attendreFin();
+}
+
+TEST(Processus, UneFactorisationProuveeEstRetenue) {
+    // H(170) factored twice in one session: the second P comes from the
+    // cache, with the same bytes; the cache holds one file of mode 0600 in
+    // folders of mode 0700.
+    Programme p;
+    const std::string calcul = "0 170 2 3 5 10 1 1 0 ";  // from the parity to the continuation
+    p.ecrire("1 " + calcul + "1 " + calcul + "0\n");
+    p.fermerEntree();
+    p.attendreFin(300);
+    const std::size_t premier = p.sortie.find("P =   ");
+    ASSERT_NE(premier, std::string::npos);
+    const std::string ligne = p.sortie.substr(premier, p.sortie.find('\n', premier) - premier);
+    EXPECT_NE(ligne.find(") X ("), std::string::npos) << ligne;
+    EXPECT_NE(p.sortie.find(ligne, premier + 1), std::string::npos);
+    const std::string dossier = p.cache() + "/harmoniques/factorisations";
+    struct stat s{};
+    ASSERT_EQ(::stat(dossier.c_str(), &s), 0);
+    EXPECT_EQ(s.st_mode & 07777, 0700u);
+    int fichiers = 0;
+    for (const auto& f : std::filesystem::directory_iterator(dossier)) {
+        ++fichiers;
+        ASSERT_EQ(::stat(f.path().c_str(), &s), 0);
+        EXPECT_EQ(s.st_mode & 07777, 0600u);
+    }
+    EXPECT_EQ(fichiers, 1);
 }
 
 TEST(Processus, SousUnePetitePileToutRepond) {

@@ -49,6 +49,7 @@ public:
             ::close(maitre_);
             ::login_tty(esclave);
             ::setenv("XDG_STATE_HOME", etat.c_str(), 1);
+            ::setenv("XDG_CACHE_HOME", etat.c_str(), 1);  // every run computes from nothing
             ::setenv("TERM", "xterm", 1);
             if (groupeAPart) {
                 std::signal(SIGTTOU, SIG_IGN);
