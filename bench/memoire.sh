@@ -8,6 +8,7 @@
 # between 0.5 and 2.
 #   bash bench/memoire.sh          N = 10^5 to 10^7
 #   bash bench/memoire.sh quick    N = 10^5 to 3 10^6
+export HARMONIQUES_CACHE=non  # every run computes from nothing
 set -u
 mode=${1:-}
 cd "$(dirname "$0")/.."

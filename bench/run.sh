@@ -9,6 +9,7 @@
 # AVANT=<git revision> names the program "before" (built here from that
 # revision; default: the last one before the reworks of the exact sums, of
 # items 4 and 5 and of level 2); LIMITE=<seconds> stops each factorisation.
+export HARMONIQUES_CACHE=non  # every run computes from nothing
 set -u
 cd "$(dirname "$0")/.."
 exe=$PWD/build/harmoniques

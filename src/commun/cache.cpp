@@ -36,6 +36,8 @@ bool nomPermis(const std::string& nom) {
 
 std::string dossierDuCache(const std::string& sous) {
     if (!nomPermis(sous)) return "";
+    const char* reglage = std::getenv("HARMONIQUES_CACHE");
+    if (reglage && std::string(reglage) == "non") return "";
     std::string racine;
     const char* cache = std::getenv("XDG_CACHE_HOME");
     if (cache && cache[0] == '/') {

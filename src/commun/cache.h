@@ -5,7 +5,9 @@
 // when it belongs to the user and no one else may write in it; each file
 // created new (O_EXCL, mode 0600) under a name of its own, then renamed into
 // place when whole, so that two sessions at once or a write cut halfway cost
-// nothing; no symbolic link followed when a file is read. Anything that goes
+// nothing; no symbolic link followed when a file is read. HARMONIQUES_CACHE=non
+// in the environment turns the cache off; when XDG_CACHE_HOME is set, it
+// alone is used (no other place when it cannot be). Anything that goes
 // wrong (no home, a read-only or full disk, a file size limit) only means no
 // cache: nothing is said, the computation runs as without one.
 #pragma once

@@ -24,6 +24,7 @@ namespace {
 // XDG_CACHE_HOME set to a fresh folder while it lives.
 struct CacheTemporaire {
     CacheTemporaire() {
+        ::unsetenv("HARMONIQUES_CACHE");
         const char* avant = std::getenv("XDG_CACHE_HOME");
         if (avant) ancien = avant, avaitUnAncien = true;
         ::setenv("XDG_CACHE_HOME", arbre.racine.c_str(), 1);
@@ -71,6 +72,12 @@ TEST(Cache, EcritAvecSoinEtRelitSeulementCeQuiEstSur) {
     // A folder others may write in is not used.
     ASSERT_EQ(::chmod(d.c_str(), 0777), 0);
     EXPECT_EQ(dossierDuCache("essai"), "");
+    // Turned off: no cache.
+    ASSERT_EQ(::chmod(d.c_str(), 0700), 0);
+    ::setenv("HARMONIQUES_CACHE", "non", 1);
+    EXPECT_EQ(dossierDuCache("essai"), "");
+    ::unsetenv("HARMONIQUES_CACHE");
+    EXPECT_EQ(dossierDuCache("essai"), d);
     // Where no folder can be made: no cache, and nothing else.
     ::setenv("XDG_CACHE_HOME", "/dev/null/pas-de-dossier", 1);
     EXPECT_EQ(dossierDuCache("essai"), "");
