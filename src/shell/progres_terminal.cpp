@@ -15,7 +15,6 @@
 #include <csignal>
 #include <ctime>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 namespace harmo {
@@ -145,9 +144,9 @@ struct Affichage {
         const int apresLeDialogue = curseur.largeur - curseur.colonne - 3;
         Avancement figures;
         figures.part = a.part;
-        const std::size_t place = ligneDAvancement(figures, t - debutTache, restant, 1 << 20).size();
+        const int chiffresSeuls = static_cast<int>(ligneDAvancement(figures, t - debutTache, restant, 1 << 20).size());
         std::string ligne;
-        if (curseur.colonne == 0 || static_cast<int>(place) <= apresLeDialogue) {
+        if (curseur.colonne == 0 || chiffresSeuls <= apresLeDialogue) {
             ligne = ligneDAvancement(a, t - debutTache, restant, apresLeDialogue);
             if (ligne.empty()) {
                 effacer();
