@@ -54,6 +54,11 @@ void actionParDefaut(int sig) {
     ::raise(sig);
 }
 
+// Keys typed ahead during a computation, taken from the terminal before a
+// stop (the shell would read them as its own) and given to the next question.
+char touchesGardees[4096];
+std::atomic<int> nombreGardees{0};
+
 extern "C" void surInterruption(int) {
     if (enAttente.load() && entreeTty) {
         // At a question on a terminal: the reader drops the line and asks again.
@@ -65,7 +70,8 @@ extern "C" void surInterruption(int) {
         actionParDefaut(SIGINT);
         return;
     }
-    if (entreeTty) ::tcflush(0, TCIFLUSH);  // what the terminal did before NOFLSH: the keys typed ahead go
+    if (entreeTty) ::tcflush(0, TCIFLUSH);  // what the terminal did before NOFLSH: the keys typed ahead go,
+    nombreGardees.store(0);                 // those a stop kept with them
     interruptionDemandee.store(1);
 }
 
@@ -84,10 +90,6 @@ void installer(int sig, void (*gestionnaire)(int)) {
 
 extern "C" void surSuspension(int);
 
-// Keys typed ahead during a computation, taken from the terminal before a
-// stop (the shell would read them as its own) and given to the next question.
-char touchesGardees[4096];
-std::atomic<int> nombreGardees{0};
 
 // In a handler: what the terminal holds, partial line included.
 void garderLesTouchesTapees() {

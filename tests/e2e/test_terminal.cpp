@@ -403,38 +403,74 @@ TEST(Terminal, LeCribleMontreSaPartEtLeTempsRestantSurUnEcranEtroit) {
     }
 }
 
-TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
-    // Stopped during H(170)'s factorisation, a key typed before, the
-    // shell's lines written meanwhile, then continued as fg does (the whole
-    // group): the progress text has gone before the stop, the dialogue's
-    // line comes again, the factors follow it on that line, and the key
-    // comes with the next question.
-    DossierTemporaire etat;
-    Terminal t(etat.chemin, 200, true);
-    const std::size_t p = jusquALaFactorisation(t, "1 0 170 2 3 5 10 1 1");
-    ASSERT_NE(p, std::string::npos);
-    ASSERT_TRUE(t.attendre("factorisation de P", 10, p));
-    t.taper("0");  // typed ahead: the answer to the continuation question
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+namespace {
+
+// Ctrl-Z, the lines a shell writes while the program is stopped, then fg
+// (SIGCONT to the whole group): the rendered screen's lines from the one
+// after the shell's "harmoniques" on.
+std::vector<std::string> apresCtrlZEtFg(Terminal& t, const std::string& attendu, std::size_t avant) {
     const pid_t prog = t.programme();
     t.taper("\x1a");
     const auto t0 = Horloge::now();
     while (etatDe(prog) != 'T' && depuis(t0) < 5) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_EQ(etatDe(prog), 'T');
+    EXPECT_EQ(etatDe(prog), 'T');
     t.lire(100);
     t.ecrireCommeLeShell("^Z\r\n[1]+  Stoppe                 harmoniques\r\n$ fg\r\nharmoniques\r\n");
     ::kill(-prog, SIGCONT);
-    // The key typed before the stop comes with the question.
-    ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ? Oui [1] , Non [0] : 0", 120, p))
-        << t.ecran.substr(p);
+    EXPECT_TRUE(t.attendre(attendu, 60, avant)) << t.ecran.substr(avant);
+    t.lire(200);
     const std::vector<std::string> lignes = rendu(t.ecran, 200);
     std::size_t fg = lignes.size();
     for (std::size_t i = 0; i < lignes.size(); ++i)
         if (lignes[i] == "harmoniques") fg = i;
+    return fg < lignes.size() ? std::vector<std::string>(lignes.begin() + static_cast<std::ptrdiff_t>(fg) + 1, lignes.end())
+                              : std::vector<std::string>{};
+}
+
+}  // namespace
+
+TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
+    // Stopped while the numerator of the sum without 42 up to 1000 is
+    // factored (its last part is beyond reach), then continued: the
+    // progress text has gone before the stop, the dialogue's line comes
+    // again, and what Ctrl-C keeps follows it on that line.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin, 200, true);
+    const std::size_t p = jusquALaFactorisation(t, "1 0 1000 1 2 4 2 3 5 10 1 1");
+    ASSERT_NE(p, std::string::npos);
+    ASSERT_TRUE(t.attendre("2 premiers trouves", 10, p));
+    const std::vector<std::string> apres = apresCtrlZEtFg(t, "2 premiers trouves", t.ecran.size());
+    ASSERT_FALSE(apres.empty());
+    t.taper("\x03");
+    ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ?", 30, p)) << t.ecran.substr(p);
+    const std::vector<std::string> lignes = rendu(t.ecran, 200);
+    std::size_t fg = 0;
+    for (std::size_t i = 0; i < lignes.size(); ++i)
+        if (lignes[i] == "harmoniques") fg = i;
     ASSERT_LT(fg + 1, lignes.size());
     EXPECT_EQ(lignes[fg + 1].rfind("         P =   (", 0), 0u) << lignes[fg + 1];
-    for (const std::string& l : lignes) EXPECT_EQ(l.find("factorisation de P"), std::string::npos) << l << "\n" << t.ecran.substr(p);
-    terminer(t, "\r0\r0\r");
+    EXPECT_NE(lignes[fg + 1].find(" chiffres non factorises]"), std::string::npos) << lignes[fg + 1];
+    for (const std::string& l : lignes) EXPECT_EQ(l.find("factorisation de P"), std::string::npos) << l;
+    terminer(t, "0\r0\r0\r");
+}
+
+TEST(Terminal, CtrlZPuisFgPendantUneSommeExacteGardeLesTouchesTapees) {
+    // Exact H(10^7) (seconds), a key typed ahead, then Ctrl-Z and fg: the
+    // dialogue's line comes again after the shell's lines, the sum follows,
+    // and the key comes with the next question.
+    DossierTemporaire etat;
+    Terminal t(etat.chemin, 200, true);
+    ASSERT_TRUE(t.attendre(menuChoix, 10));
+    t.taper("1 0 10000000 2 3 10 1000\r");
+    ASSERT_TRUE(t.attendre(" %, ", 30));
+    t.taper("0");  // typed ahead: the answer to the question after the sum
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const std::vector<std::string> apres = apresCtrlZEtFg(
+        t, "Voulez vous afficher la fraction P/Q simplifiee ,   Oui[1] / Non[0] ? : 0", t.ecran.size());
+    ASSERT_FALSE(apres.empty());
+    EXPECT_EQ(apres[0].rfind("         Nombre de termes dans un paquet  ? :", 0), 0u) << apres[0];
+    for (const std::string& l : apres) EXPECT_EQ(l.find(" %, "), std::string::npos) << l;
+    terminer(t, "\r0\r0\r0\r");
 }
 
 TEST(Terminal, UnSignalDeFinNeLaissePasLAvancementALEcran) {
