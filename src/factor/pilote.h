@@ -37,7 +37,7 @@ struct TravailEnCours {
     // ECM goes on, level after level, as beyond the sieve's reach.
     enum class Methode { Divisions, Preuve, Ecm, Crible, AlgebreLineaire, HorsDePortee, SansMemoire };
     Methode methode = Methode::Preuve;
-    long chiffres = 0;  // of the part at work
+    long chiffres = 0;  // of the cofactor at work
     int niveau = 0;     // ECM: the digits of the factors aimed at
     // The sieve at work: the share of the relations found (< 0 before it
     // starts), the seconds since it started, those left (< 0: not known).

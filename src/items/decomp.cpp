@@ -126,7 +126,7 @@ int decomp(Etat& e, const char* quoi) {
     e.i = 1;
     // Trial division here, then the primes left, apart. An interrupt or a
     // failure stops the factorisation, not the dialogue: what was proven is
-    // shown, and the part left by its size.
+    // shown, and the cofactor left by its size.
     std::vector<FacteurPremier> trouves;
     bool interrompu = false;
     std::string arret;  // why it stopped short, when it failed

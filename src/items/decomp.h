@@ -9,7 +9,7 @@
 // same factors in increasing order, the same exponents.
 //
 // An interrupt stops the factorisation alone: the primes proven so far are
-// printed, then the part left by its size, "[81 chiffres non factorises]",
+// printed, then the cofactor left by its size, "[81 chiffres non factorises]",
 // and the dialogue goes on.
 #pragma once
 

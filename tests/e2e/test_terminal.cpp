@@ -492,7 +492,7 @@ TEST(Terminal, UnSignalDeFinNeLaissePasLAvancementALEcran) {
 TEST(Terminal, UnFilsDeFactorisationTueGardeLesPremiersTrouves) {
     // The factorisation's child killed (SIGKILL, as the kernel does when
     // memory runs out) once it has handed over two primes of the numerator
-    // of the sum without 42 up to 1000: those primes are shown, the part
+    // of the sum without 42 up to 1000: those primes are shown, the cofactor
     // left by its size, the reason, then Q and the continuation question.
     DossierTemporaire etat;
     Terminal t(etat.chemin, 200, true);
