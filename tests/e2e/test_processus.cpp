@@ -626,6 +626,29 @@ TEST(Processus, UneFactorisationProuveeEstRetenue) {
     EXPECT_EQ(fichiers, 1);
 }
 
+TEST(Processus, SansCachePossibleRienNeChange) {
+    // A cache that cannot be made (its folder under a file), or turned off:
+    // the same bytes as with a cache, and nothing on standard error.
+    const std::string reponses = "1 0 150 2 3 5 10 1 1 0 0\n";
+    Programme avec;
+    avec.ecrire(reponses);
+    avec.fermerEntree();
+    avec.attendreFin(100);
+    for (const char* reglage : {"XDG_CACHE_HOME=/dev/null/cache", "HARMONIQUES_CACHE=non"}) {
+        const std::string r = reglage;
+        Programme sans(false, [r] {
+            const std::size_t egal = r.find('=');
+            ::setenv(r.substr(0, egal).c_str(), r.substr(egal + 1).c_str(), 1);
+        });
+        sans.ecrire(reponses);
+        sans.fermerEntree();
+        sans.attendreFin(100);
+        EXPECT_EQ(sans.sortie, avec.sortie) << reglage;
+        EXPECT_EQ(sans.erreur, "") << reglage;
+    }
+    EXPECT_NE(avec.sortie.find("P =   (151)^2 X (66359) X ("), std::string::npos);
+}
+
 TEST(Processus, SousUnePetitePileToutRepond) {
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "the sanitizer's stack frames do not live under this limit";
