@@ -34,6 +34,13 @@ bool nomPermis(const std::string& nom) {
 
 }  // namespace
 
+bool creerDossiers(const std::string& chemin) {
+    for (std::size_t i = 1; i <= chemin.size(); ++i)
+        if (i == chemin.size() || chemin[i] == '/')
+            if (::mkdir(chemin.substr(0, i).c_str(), 0700) != 0 && errno != EEXIST) return false;
+    return true;
+}
+
 std::string dossierDuCache(const std::string& sous) {
     if (!nomPermis(sous)) return "";
     const char* reglage = std::getenv("HARMONIQUES_CACHE");
@@ -47,10 +54,7 @@ std::string dossierDuCache(const std::string& sous) {
         if (!maison || maison[0] != '/') return "";
         racine = std::string(maison) + "/.cache";
     }
-    // The folders up to it made as mkdir -p makes them, for the user alone.
-    for (std::size_t i = 1; i <= racine.size(); ++i)
-        if (i == racine.size() || racine[i] == '/')
-            if (::mkdir(racine.substr(0, i).c_str(), 0700) != 0 && errno != EEXIST) return "";
+    if (!creerDossiers(racine)) return "";
     const std::string programme = racine + "/harmoniques";
     const std::string dossier = programme + "/" + sous;
     if (!creerSiAbsent(programme) || !creerSiAbsent(dossier)) return "";
@@ -92,9 +96,9 @@ bool ecrireDansLeCache(const std::string& dossier, const std::string& nom, const
         if (n <= 0) break;
         ecrits += static_cast<std::size_t>(n);
     }
-    const bool entier = ecrits == contenu.size() && ::close(fd) == 0;
-    if (!entier || ::rename(temporaire.c_str(), (dossier + "/" + nom).c_str()) != 0) {
-        if (ecrits != contenu.size()) ::close(fd);
+    const bool entier = ecrits == contenu.size();
+    const bool ferme = ::close(fd) == 0;
+    if (!entier || !ferme || ::rename(temporaire.c_str(), (dossier + "/" + nom).c_str()) != 0) {
         ::unlink(temporaire.c_str());
         return false;
     }

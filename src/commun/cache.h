@@ -18,6 +18,9 @@
 
 namespace harmo {
 
+// mkdir -p, quietly: the folders of the path made where absent, mode 0700.
+bool creerDossiers(const std::string& chemin);
+
 // The folder sous (one name, no '/') of the cache, made if absent; empty when
 // there can be none.
 std::string dossierDuCache(const std::string& sous);

@@ -30,18 +30,6 @@ void avantCalculLong() {
 
 namespace {
 
-// At most five updates a second of one task and phase; a new one always
-// passes. The sink is called under the lock: one at a time, so that the
-// frames of two threads never mix in a child's pipe.
-void transmettre(Puits puits, const std::string& cle, const std::string& ligne) {
-    const auto maintenant = std::chrono::steady_clock::now();
-    std::lock_guard<std::mutex> garde(verrou);
-    if (cle == dernierQuoi && maintenant - dernier < std::chrono::milliseconds(200)) return;
-    dernier = maintenant;
-    dernierQuoi = cle;
-    puits(ligne);
-}
-
 constexpr char separateur = '\x1f';  // ASCII's unit separator: never in a text of the program
 
 std::string nombre(double x) {
@@ -84,10 +72,28 @@ bool depuisLigne(const std::string& ligne, Avancement& a) {
     return true;
 }
 
+namespace {
+
+// At most five updates a second of one task and phase; a new one always
+// passes, its line made then (ligne, when the line comes already made).
+// The sink is called under the lock: one at a time, so that the frames of
+// two threads never mix in a child's pipe.
+void transmettre(Puits puits, const Avancement& a, const std::string* ligne) {
+    const std::string cle = a.tache + separateur + a.phase;
+    const auto maintenant = std::chrono::steady_clock::now();
+    std::lock_guard<std::mutex> garde(verrou);
+    if (cle == dernierQuoi && maintenant - dernier < std::chrono::milliseconds(200)) return;
+    dernier = maintenant;
+    dernierQuoi = cle;
+    puits(ligne ? *ligne : enLigne(a));
+}
+
+}  // namespace
+
 void progres(const Avancement& a) {
     Puits puits = puitsInstalle.load();
     if (!puits) return;
-    transmettre(puits, a.tache + separateur + a.phase, enLigne(a));
+    transmettre(puits, a, nullptr);
 }
 
 void progres(const std::string& quoi, double part) {
@@ -105,7 +111,7 @@ void relayerProgres(const std::string& ligne) {
     if (!puits) return;
     Avancement a;
     if (!depuisLigne(ligne, a)) return;
-    transmettre(puits, a.tache + separateur + a.phase, ligne);
+    transmettre(puits, a, &ligne);
 }
 
 }  // namespace harmo

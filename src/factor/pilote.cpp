@@ -59,6 +59,16 @@ private:
         if (r_.travail) r_.travail(TravailEnCours{m, chiffres, niveau});
     }
 
+    // ECM alone on c, level after level from premier, the last one again and
+    // again, each level told as t says, until a factor comes.
+    void ecmSansFin(const NTL::ZZ& c, TravailEnCours t, std::size_t premier) {
+        for (std::size_t i = premier;; i = std::min(i + 1, nombreDeNiveauxEcm - 1)) {
+            t.niveau = niveauxEcm[i].chiffres;
+            if (r_.travail) r_.travail(t);
+            if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
+        }
+    }
+
     // p proven prime: its whole power out of what is left, and out of every part.
     void premier(const NTL::ZZ& p) {
         long e = 0;
@@ -157,11 +167,8 @@ private:
             return;
         }
         if (d > chiffresHorsDePortee) {
-            // ECM alone, level after level; the last one again and again.
-            for (std::size_t i = 0;; i = std::min(i + 1, nombreDeNiveauxEcm - 1)) {
-                signaler(TravailEnCours::Methode::HorsDePortee, d, niveauxEcm[i].chiffres);
-                if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
-            }
+            ecmSansFin(c, TravailEnCours{TravailEnCours::Methode::HorsDePortee, d}, 0);
+            return;
         }
         if (d < chiffresCrible) {
             signaler(TravailEnCours::Methode::Crible, d);
@@ -169,9 +176,10 @@ private:
             return;
         }
         const int cible = cibleEcm(d);
-        for (std::size_t i = 0; i < nombreDeNiveauxEcm && niveauxEcm[i].chiffres <= cible; ++i) {
-            signaler(TravailEnCours::Methode::Ecm, d, niveauxEcm[i].chiffres);
-            if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
+        std::size_t niveau = 0;
+        for (; niveau < nombreDeNiveauxEcm && niveauxEcm[niveau].chiffres <= cible; ++niveau) {
+            signaler(TravailEnCours::Methode::Ecm, d, niveauxEcm[niveau].chiffres);
+            if (courbes(c, niveauxEcm[niveau], niveauxEcm[niveau].courbes)) return;
         }
         signaler(TravailEnCours::Methode::Crible, d);
         const unsigned coeurs = nombreDeCoeurs();
@@ -179,16 +187,10 @@ private:
         if (memoire_ > 0 && octets > memoire_) {
             // Told at once, and ECM goes on where it stopped: one core of
             // PARI's sieve would take hours here.
-            std::size_t suite = 0;
-            while (suite + 1 < nombreDeNiveauxEcm && niveauxEcm[suite].chiffres <= cible) ++suite;
-            for (std::size_t i = suite;; i = std::min(i + 1, nombreDeNiveauxEcm - 1)) {
-                if (r_.travail) {
-                    TravailEnCours t{TravailEnCours::Methode::SansMemoire, d, niveauxEcm[i].chiffres};
-                    t.octets = octets;
-                    r_.travail(t);
-                }
-                if (courbes(c, niveauxEcm[i], niveauxEcm[i].courbes)) return;
-            }
+            TravailEnCours t{TravailEnCours::Methode::SansMemoire, d};
+            t.octets = octets;
+            ecmSansFin(c, t, std::min(niveau, nombreDeNiveauxEcm - 1));
+            return;
         }
         NTL::ZZ f;
         if (cribleQuadratique(c, f, coeurs, [&](const AvancementDuCrible& a) {

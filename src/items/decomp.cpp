@@ -58,13 +58,13 @@ Avancement avancementDuTravail(const std::string& quoi, const TravailEnCours& t,
             a.phase = "crible quadratique sur " + taille + ", algebre lineaire";
             a.phaseCourte = "algebre lineaire";
             break;
-        case TravailEnCours::Methode::SansMemoire:
-            a.phase = "cofacteur de " + taille + ", crible impossible : memoire insuffisante (environ " +
-                      std::to_string(static_cast<long>(t.octets / 1e6 + 1)) + " Mo) ; ECM (facteurs de " +
-                      std::to_string(t.niveau) + " chiffres)";
-            a.phaseCourte = "sans memoire pour le crible (" + std::to_string(static_cast<long>(t.octets / 1e6 + 1)) +
-                            " Mo), ECM " + std::to_string(t.niveau) + " chiffres";
+        case TravailEnCours::Methode::SansMemoire: {
+            const std::string mo = std::to_string(static_cast<long>(t.octets / 1e6 + 1)) + " Mo";
+            a.phase = "cofacteur de " + taille + ", crible impossible : memoire insuffisante (environ " + mo +
+                      ") ; ECM (facteurs de " + std::to_string(t.niveau) + " chiffres)";
+            a.phaseCourte = "sans memoire pour le crible (" + mo + "), ECM " + std::to_string(t.niveau) + " chiffres";
             break;
+        }
         case TravailEnCours::Methode::Preuve:
         default:
             a.phase = "cofacteur de " + taille + ", test de primalite";

@@ -83,12 +83,12 @@ void ConsoleStandard::ecrireSortie(std::string_view texte) {
         p += n;
         reste -= static_cast<std::size_t>(n);
     }
-    pause.ecrit(texte);
     const std::size_t nl = texte.find_last_of('\n');
     if (nl == std::string_view::npos)
         derniereLigne_.append(texte);
     else
         derniereLigne_.assign(texte.substr(nl + 1));
+    pause.ecrit(texte, derniereLigne_);
 }
 
 void ConsoleStandard::vider() {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/editeur.h"
 
+#include "commun/cache.h"
+
 #include "shell/signaux.h"
 
 #include <fcntl.h>
@@ -34,16 +36,6 @@ extern "C" void surLigne(char* ligne) {
         std::free(ligne);
     }
     rl_callback_handler_remove();
-}
-
-// mkdir -p, quietly.
-bool creerDossiers(const std::string& chemin) {
-    for (std::size_t i = 1; i <= chemin.size(); ++i)
-        if (i == chemin.size() || chemin[i] == '/') {
-            const std::string d = chemin.substr(0, i);
-            if (::mkdir(d.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        }
-    return true;
 }
 
 void garder(const std::string& ligne) {

@@ -100,23 +100,16 @@ struct Affichage {
         Avancement figures;
         figures.part = a.part;
         const int chiffresSeuls = static_cast<int>(ligneDAvancement(figures, t - debutTache, restant, 1 << 20).size());
-        std::string ligne;
-        if (curseur.colonne == 0 || chiffresSeuls <= apresLeDialogue) {
-            ligne = ligneDAvancement(a, t - debutTache, restant, apresLeDialogue);
-            if (ligne.empty()) {
-                effacer();
-                return;
-            }
-            if (!ecrireHorsSuspension("\033[J  " + ligne + "\033[" + std::to_string(ligne.size() + 2) + "D")) return;
-        } else {
-            ligne = ligneDAvancement(a, t - debutTache, restant, curseur.largeur - 3);
-            if (ligne.empty()) {
-                effacer();
-                return;
-            }
-            if (!ecrireHorsSuspension("\033[J\n  " + ligne + "\033[A\r\033[" + std::to_string(curseur.colonne) + "C"))
-                return;
+        const bool dessous = curseur.colonne > 0 && chiffresSeuls > apresLeDialogue;
+        const std::string ligne =
+            ligneDAvancement(a, t - debutTache, restant, dessous ? curseur.largeur - 3 : apresLeDialogue);
+        if (ligne.empty()) {
+            effacer();
+            return;
         }
+        const std::string texte = dessous ? "\033[J\n  " + ligne + "\033[A\r\033[" + std::to_string(curseur.colonne) + "C"
+                                          : "\033[J  " + ligne + "\033[" + std::to_string(ligne.size() + 2) + "D";
+        if (!ecrireHorsSuspension(texte)) return;
         affiche = true;
         dernierDessin = t;
     }
@@ -232,16 +225,12 @@ PauseDuProgres::PauseDuProgres() {
 
 PauseDuProgres::~PauseDuProgres() { affichage().verrou.unlock(); }
 
-void PauseDuProgres::ecrit(std::string_view texte) {
+void PauseDuProgres::ecrit(std::string_view texte, const std::string& derniereLigne) {
     Affichage& a = affichage();
     if (!a.terminal) return;
     a.curseur.nouvelleLargeur(largeurDuTerminal());
     for (char c : texte) a.curseur.ecrire(c);
-    const std::size_t nl = texte.find_last_of('\n');
-    if (nl == std::string_view::npos)
-        a.derniereLigne.append(texte);
-    else
-        a.derniereLigne.assign(texte.substr(nl + 1));
+    a.derniereLigne = derniereLigne;
 }
 
 void effacerLeProgres() {

@@ -27,14 +27,15 @@ void curseurEnDebutDeLigne();
 void finDeCalcul();
 
 // While it lives, nothing is drawn: the line is erased and standard output
-// may be written; ecrit() tells what was, for the column of the cursor.
+// may be written; ecrit() tells what was, for the column of the cursor, and
+// the dialogue's line as it now stands (written again after a suspension).
 class PauseDuProgres {
 public:
     PauseDuProgres();
     ~PauseDuProgres();
     PauseDuProgres(const PauseDuProgres&) = delete;
     PauseDuProgres& operator=(const PauseDuProgres&) = delete;
-    void ecrit(std::string_view texte);
+    void ecrit(std::string_view texte, const std::string& derniereLigne);
 };
 
 // For the signal handlers (async-signal-safe): the progress text goes from

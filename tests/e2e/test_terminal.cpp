@@ -406,9 +406,8 @@ TEST(Terminal, LeCribleMontreSaPartEtLeTempsRestantSurUnEcranEtroit) {
 namespace {
 
 // Ctrl-Z, the lines a shell writes while the program is stopped, then fg
-// (SIGCONT to the whole group): the rendered screen's lines from the one
-// after the shell's "harmoniques" on.
-std::vector<std::string> apresCtrlZEtFg(Terminal& t, const std::string& attendu, std::size_t avant) {
+// (SIGCONT to the whole group), until attendu comes past avant.
+void ctrlZPuisFg(Terminal& t, const std::string& attendu, std::size_t avant) {
     const pid_t prog = t.programme();
     t.taper("\x1a");
     const auto t0 = Horloge::now();
@@ -419,6 +418,11 @@ std::vector<std::string> apresCtrlZEtFg(Terminal& t, const std::string& attendu,
     ::kill(-prog, SIGCONT);
     EXPECT_TRUE(t.attendre(attendu, 60, avant)) << t.ecran.substr(avant);
     t.lire(200);
+}
+
+// The rendered screen's lines after the shell's "harmoniques" (none when
+// it is not there).
+std::vector<std::string> lignesApresFg(const Terminal& t) {
     const std::vector<std::string> lignes = rendu(t.ecran, 200);
     std::size_t fg = lignes.size();
     for (std::size_t i = 0; i < lignes.size(); ++i)
@@ -439,18 +443,14 @@ TEST(Terminal, CtrlZPuisFgPendantUneFactorisationGardeLeDialogue) {
     const std::size_t p = jusquALaFactorisation(t, "1 0 1000 1 2 4 2 3 5 10 1 1");
     ASSERT_NE(p, std::string::npos);
     ASSERT_TRUE(t.attendre("2 premiers trouves", 10, p));
-    const std::vector<std::string> apres = apresCtrlZEtFg(t, "2 premiers trouves", t.ecran.size());
-    ASSERT_FALSE(apres.empty());
+    ctrlZPuisFg(t, "2 premiers trouves", t.ecran.size());
     t.taper("\x03");
     ASSERT_TRUE(t.attendre("Voulez vous continuer pour une plus grande valeur de N ?", 30, p)) << t.ecran.substr(p);
-    const std::vector<std::string> lignes = rendu(t.ecran, 200);
-    std::size_t fg = 0;
-    for (std::size_t i = 0; i < lignes.size(); ++i)
-        if (lignes[i] == "harmoniques") fg = i;
-    ASSERT_LT(fg + 1, lignes.size());
-    EXPECT_EQ(lignes[fg + 1].rfind("         P =   (", 0), 0u) << lignes[fg + 1];
-    EXPECT_NE(lignes[fg + 1].find(" chiffres non factorises]"), std::string::npos) << lignes[fg + 1];
-    for (const std::string& l : lignes) EXPECT_EQ(l.find("factorisation de P"), std::string::npos) << l;
+    const std::vector<std::string> apres = lignesApresFg(t);
+    ASSERT_FALSE(apres.empty());
+    EXPECT_EQ(apres[0].rfind("         P =   (", 0), 0u) << apres[0];
+    EXPECT_NE(apres[0].find(" chiffres non factorises]"), std::string::npos) << apres[0];
+    for (const std::string& l : rendu(t.ecran, 200)) EXPECT_EQ(l.find("factorisation de P"), std::string::npos) << l;
     terminer(t, "0\r0\r0\r");
 }
 
@@ -465,8 +465,8 @@ TEST(Terminal, CtrlZPuisFgPendantUneSommeExacteGardeLesTouchesTapees) {
     ASSERT_TRUE(t.attendre(" %, ", 30));
     t.taper("0");  // typed ahead: the answer to the question after the sum
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const std::vector<std::string> apres = apresCtrlZEtFg(
-        t, "Voulez vous afficher la fraction P/Q simplifiee ,   Oui[1] / Non[0] ? : 0", t.ecran.size());
+    ctrlZPuisFg(t, "Voulez vous afficher la fraction P/Q simplifiee ,   Oui[1] / Non[0] ? : 0", t.ecran.size());
+    const std::vector<std::string> apres = lignesApresFg(t);
     ASSERT_FALSE(apres.empty());
     EXPECT_EQ(apres[0].rfind("         Nombre de termes dans un paquet  ? :", 0), 0u) << apres[0];
     for (const std::string& l : apres) EXPECT_EQ(l.find(" %, "), std::string::npos) << l;
