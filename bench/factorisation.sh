@@ -15,6 +15,10 @@
 #                                          matrix shaped like the sieve's at 85 digits (LIGNES)
 #   bash bench/factorisation.sh remplissage  the bucket fill alone on each instruction set
 #                                          (bench/remplissage.cpp), H(193)'s base
+#   bash bench/factorisation.sh reprise    the sieve alone on H(193) (CAS): once to its end, once
+#                                          killed at half that time and run again from its
+#                                          relations (the cache in a temporary folder); total
+#                                          wall time against the uninterrupted one
 #   bash bench/factorisation.sh isa        the sieve alone under each HARMONIQUES_ISA the
 #                                          processor offers, alternated (TOURS rounds): H(170),
 #                                          H(186), H(193), 70 digits (CAS); ratio to the widest
@@ -27,6 +31,29 @@ trap 'rm -rf "$tmp"' EXIT
 g++ -O2 -std=c++17 -Isrc bench/factorisation.cpp -o "$tmp/factorisation" build/libharmo_core.a \
   -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lpthread || exit 1
 limite=${LIMITE:-300}
+export HARMONIQUES_CACHE=non  # every run from nothing (the resume's runs set their own cache)
+if [ "$mode" = reprise ]; then
+  c=${CAS:-h193}
+  unset HARMONIQUES_CACHE
+  export XDG_CACHE_HOME="$tmp/cache"
+  mur() { awk '{ printf "%.1f", $1 }' < <(tail -n 1 "$tmp/t"); }
+  /usr/bin/time -f "%e %U %S" -o "$tmp/t" "$tmp/factorisation" crible "$c" > "$tmp/entier.out" 2>/dev/null
+  entier=$(mur)
+  rm -rf "$XDG_CACHE_HOME"
+  moitie=$(awk -v t="$entier" 'BEGIN { printf "%.1f", t / 2 }')
+  /usr/bin/time -f "%e %U %S" -o "$tmp/t" timeout -s KILL "$moitie" "$tmp/factorisation" crible "$c" > /dev/null 2>&1
+  avant=$(mur)
+  journal=$(du -sh "$XDG_CACHE_HOME/harmoniques/releves" 2>/dev/null | cut -f1)
+  /usr/bin/time -f "%e %U %S" -o "$tmp/t" "$tmp/factorisation" crible "$c" > "$tmp/repris.out" 2>/dev/null
+  apres=$(mur)
+  reste=$(ls -A "$XDG_CACHE_HOME/harmoniques/releves" | wc -l)
+  printf '%s (%s) : sans arret %s s ; arrete a %s s (journal %s), repris en %s s ; total %s, rapport %s ; journaux restants %s\n' \
+    "$c" "$(cut -d' ' -f1 "$tmp/entier.out")" "$entier" "$avant" "$journal" "$apres" \
+    "$(awk -v a="$avant" -v b="$apres" 'BEGIN { printf "%.1f", a + b }')" \
+    "$(awk -v a="$avant" -v b="$apres" -v t="$entier" 'BEGIN { printf "%.2f", (a + b) / t }')" "$reste"
+  cmp -s <(cut -d' ' -f1 "$tmp/entier.out") <(cut -d' ' -f1 "$tmp/repris.out") || echo "DIFFERENTS"
+  exit 0
+fi
 if [ "$mode" = lanczos ]; then
   g++ -O2 -std=c++17 -Isrc bench/lanczos.cpp -o "$tmp/lanczos" build/libharmo_core.a \
     -lntl -lflint-arb -lflint -lpari -lecm -lmpfr -lgmp -lpthread || exit 1

@@ -16,6 +16,7 @@
 #include "factor/crible.h"
 #include "factor/racine_carree.h"
 #include "factor/releve.h"
+#include "factor/releves_sauves.h"
 
 namespace harmo {
 
@@ -45,10 +46,11 @@ double secondesDepuis(Horloge::time_point t) { return std::chrono::duration<doub
 // thrown through the waiting loop included).
 class Equipe {
    public:
-    Equipe(const BaseDeFacteurs& base, const ParametresDuCrible& par, unsigned fils) {
+    // Each thread's polynomials from its own seed, graine + 7919 t.
+    Equipe(const BaseDeFacteurs& base, const ParametresDuCrible& par, unsigned fils, std::uint64_t graine) {
         for (unsigned t = 0; t < fils; ++t) {
             try {
-                fils_.emplace_back([this, &base, par, t] { travailler(base, par, t); });
+                fils_.emplace_back([this, &base, par, graine, t] { travailler(base, par, graine + 7919u * t); });
             } catch (...) {  // no thread to be had (a process limit, no memory for it)
                 break;  // fewer threads; with none, the caller sieves itself
             }
@@ -93,9 +95,9 @@ class Equipe {
     }
 
    private:
-    void travailler(const BaseDeFacteurs& base, const ParametresDuCrible& par, unsigned t) {
+    void travailler(const BaseDeFacteurs& base, const ParametresDuCrible& par, std::uint64_t graine) {
         try {
-            CribleSiqs crible(base, par, 0x5151u + 7919u * t);
+            CribleSiqs crible(base, par, graine);
             std::vector<Relation> locales;
             while (!arret_.load(std::memory_order_relaxed)) {
                 {
@@ -201,52 +203,84 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             std::min(0x1p62, std::pow(static_cast<double>(par.borneGrandPremier), p.exposantDouble)));
 
     Releve releve;
+    // The relations of earlier sieves of n, each checked as the sieve's own
+    // are; the seconds they cost count as spent, for the estimate.
+    RelevesSauves journal(n, k, base.taille());
+    double secondesAvant = 0;
+    std::size_t relues = 0, ecarteesALaRelecture = 0;
+    {
+        std::vector<Relation> anciennes = journal.relire(secondesAvant);
+        for (std::size_t i = 0; i < anciennes.size(); ++i) {
+            if (i % 4096 == 0) verifierInterruption();
+            if (!relationExacte(anciennes[i], base)) {
+                ++ecarteesALaRelecture;
+            } else if (const Relation* gardee = releve.ajouter(std::move(anciennes[i]))) {
+                journal.noter(*gardee);
+                ++relues;
+            }
+        }
+        ecarteesALaRelecture += journal.illisibles();
+    }
     std::size_t voulues = base.taille() + 64;
     const double premiereCible = static_cast<double>(voulues);  // the share told stays below 1 until then
-    Equipe equipe(base, par, std::max(1u, coeurs));
+    // Resumed, the polynomials are others than those already sieved.
+    const std::uint64_t graine = 0x5151u + (relues == 0 ? 0 : 0x9e3779b97f4a7c15ull * relues);
+    Equipe equipe(base, par, std::max(1u, coeurs), graine);
     std::unique_ptr<CribleSiqs> seul;  // when no thread could start
     std::atomic<bool> jamais{false};
     std::vector<Relation> arrivees;
     std::vector<std::pair<double, double>> historique;  // seconds, share
     std::size_t rejetees = 0;
+    Horloge::time_point ecrit = debut;
+    auto avancementDuCrible = [&] {
+        AvancementDuCrible a;
+        a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / premiereCible);
+        a.secondes = secondesDepuis(debut);
+        a.rejetees = rejetees;
+        a.relues = relues;
+        a.ecarteesALaRelecture = ecarteesALaRelecture;
+        return a;
+    };
     for (int essai = 0; essai < 4; ++essai) {
         while (releve.nombreDeColonnes() < voulues) {
             verifierInterruption();
             if (equipe.vide()) {
-                if (!seul) seul = std::make_unique<CribleSiqs>(base, par, 0x5151u);
+                if (!seul) seul = std::make_unique<CribleSiqs>(base, par, graine);
                 seul->famille(arrivees, jamais);
             } else if (!equipe.prendre(arrivees, std::chrono::milliseconds(100))) {
+                journal.effacer();  // PARI's factorisation comes next
                 return false;
             }
             // Each relation checked as it is merged: a wrong kernel costs
             // relations, counted, never a wrong column.
             for (Relation& r : arrivees) {
-                if (relationExacte(r, base))
-                    releve.ajouter(std::move(r));
-                else
+                if (!relationExacte(r, base))
                     ++rejetees;
+                else if (const Relation* gardee = releve.ajouter(std::move(r)))
+                    journal.noter(*gardee);
             }
             arrivees.clear();
+            if (secondesDepuis(ecrit) >= 2) {
+                journal.ecrire(secondesAvant + secondesDepuis(debut));
+                ecrit = Horloge::now();
+            }
             if (avancement) {
-                AvancementDuCrible a;
-                a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / premiereCible);
-                a.secondes = secondesDepuis(debut);
-                a.rejetees = rejetees;
-                // The point nearest half the time spent, for the exponent.
-                historique.emplace_back(a.secondes, a.part);
-                const auto moitie = std::lower_bound(historique.begin(), historique.end(),
-                                                     std::make_pair(a.secondes / 2, 0.0));
-                if (a.part >= 0.05) a.restant = estimationDuReste(a.secondes, a.part, moitie->first, moitie->second);
+                AvancementDuCrible a = avancementDuCrible();
+                // The point nearest half the time spent, for the exponent;
+                // the time of earlier sieves of n counted.
+                const double t = secondesAvant + a.secondes;
+                historique.emplace_back(t, a.part);
+                const auto moitie = std::lower_bound(historique.begin(), historique.end(), std::make_pair(t / 2, 0.0));
+                if (a.part >= 0.05) a.restant = estimationDuReste(t, a.part, moitie->first, moitie->second);
                 avancement(a);
             }
         }
         verifierInterruption();
+        journal.ecrire(secondesAvant + secondesDepuis(debut));
         equipe.suspendre();
         if (avancement) {
-            AvancementDuCrible a;
+            AvancementDuCrible a = avancementDuCrible();
             a.part = 1;
-            a.secondes = secondesDepuis(debut);
-            a.rejetees = rejetees;
             a.restant = 0;
             a.algebre = true;
             avancement(a);
@@ -275,12 +309,14 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             std::vector<const Relation*> rel;
             for (std::size_t c : d) rel.insert(rel.end(), colonnes[c].begin(), colonnes[c].end());
             if (facteurParRacineCarree(n, base, rel, facteur)) {
+                journal.effacer();
                 return true;
             }
         }
         voulues += base.taille() / 20 + 64;  // a few more relations, and again
         equipe.reprendre();
     }
+    journal.effacer();  // PARI's factorisation comes next
     return false;
 }
 

@@ -27,6 +27,8 @@ struct AvancementDuCrible {
     double secondes = 0;
     double restant = -1;
     std::size_t rejetees = 0;  // relations dropped by the check at their merge (none when the kernels are right)
+    std::size_t relues = 0;    // relations kept from earlier sieves of the number (factor/releves_sauves.h)
+    std::size_t ecarteesALaRelecture = 0;  // lines of those journals dropped (cut short, foreign, wrong)
     bool algebre = false;      // the relations are all there: the linear algebra runs
 };
 

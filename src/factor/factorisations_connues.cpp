@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <sstream>
 
 namespace harmo {
@@ -15,18 +14,6 @@ namespace {
 
 const char* const entete = "harmoniques factorisation 1";
 constexpr std::size_t tailleMaximale = 1 << 20;  // far above any text of a number the program factors
-
-// The file of n: FNV-1a of its decimal text, and its number of digits.
-std::string nomDuFichier(const std::string& decimal) {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    for (char c : decimal) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 0x100000001b3ull;
-    }
-    char t[40];
-    std::snprintf(t, sizeof t, "%016llx-%zu", static_cast<unsigned long long>(h), decimal.size());
-    return t;
-}
 
 }  // namespace
 
@@ -65,7 +52,7 @@ std::optional<std::vector<FacteurPremier>> lireLaFactorisation(const NTL::ZZ& n,
 std::optional<std::vector<FacteurPremier>> factorisationConnue(const NTL::ZZ& n) {
     if (nombreDeChiffres(n) <= chiffresRetenus) return std::nullopt;
     const std::string dossier = dossierDuCache("factorisations");
-    const std::optional<std::string> texte = lireDansLeCache(dossier, nomDuFichier(enDecimal(n)), tailleMaximale);
+    const std::optional<std::string> texte = lireDansLeCache(dossier, nomDuNombre(enDecimal(n)), tailleMaximale);
     if (!texte) return std::nullopt;
     std::optional<std::vector<FacteurPremier>> premiers = lireLaFactorisation(n, *texte);
     if (!premiers) return std::nullopt;
@@ -79,7 +66,7 @@ void retenirLaFactorisation(const NTL::ZZ& n, const std::vector<FacteurPremier>&
     std::vector<FacteurPremier> tries = premiers;
     std::sort(tries.begin(), tries.end(), [](const FacteurPremier& a, const FacteurPremier& b) { return a.p < b.p; });
     const std::string dossier = dossierDuCache("factorisations");
-    if (ecrireDansLeCache(dossier, nomDuFichier(enDecimal(n)), texteDeLaFactorisation(n, tries)))
+    if (ecrireDansLeCache(dossier, nomDuNombre(enDecimal(n)), texteDeLaFactorisation(n, tries)))
         bornerLeCache(dossier, tailleDesFactorisationsRetenues);
 }
 

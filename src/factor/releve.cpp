@@ -51,11 +51,11 @@ std::uint32_t Releve::racine(std::uint32_t s) {
     return s;
 }
 
-void Releve::ajouter(Relation&& r) {
-    if (!vues_.insert(empreinte(r.y)).second) return;
+const Relation* Releve::ajouter(Relation&& r) {
+    if (!vues_.insert(empreinte(r.y)).second) return nullptr;
     if (r.grand == 1 && r.autreGrand == 1) {
         pleines_.push_back(std::move(r));
-        return;
+        return &pleines_.back();
     }
     const std::uint32_t u = sommet(r.grand), v = sommet(r.autreGrand);
     partielles_.push_back(std::move(r));
@@ -66,6 +66,7 @@ void Releve::ajouter(Relation&& r) {
     } else {
         parent_[std::max(ru, rv)] = std::min(ru, rv);
     }
+    return &partielles_.back();
 }
 
 std::vector<Releve::Colonne> Releve::colonnes() const {

@@ -33,7 +33,8 @@ bool relationExacte(const Relation& r, const BaseDeFacteurs& base);
 
 class Releve {
 public:
-    void ajouter(Relation&& r);
+    // The relation as kept; nullptr when it was there already.
+    const Relation* ajouter(Relation&& r);
 
     // A column of the matrix: one full relation, or the partial relations
     // of a cycle, whose large primes all appear an even number of times.

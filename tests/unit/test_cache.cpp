@@ -6,7 +6,7 @@
 #include "factor/factorisations_connues.h"
 #include "factor/pari.h"
 
-#include "arbre_temporaire.h"
+#include "cache_temporaire.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -20,25 +20,6 @@
 using namespace harmo;
 
 namespace {
-
-// XDG_CACHE_HOME set to a fresh folder while it lives.
-struct CacheTemporaire {
-    CacheTemporaire() {
-        ::unsetenv("HARMONIQUES_CACHE");
-        const char* avant = std::getenv("XDG_CACHE_HOME");
-        if (avant) ancien = avant, avaitUnAncien = true;
-        ::setenv("XDG_CACHE_HOME", arbre.racine.c_str(), 1);
-    }
-    ~CacheTemporaire() {
-        if (avaitUnAncien)
-            ::setenv("XDG_CACHE_HOME", ancien.c_str(), 1);
-        else
-            ::unsetenv("XDG_CACHE_HOME");
-    }
-    ArbreTemporaire arbre;
-    std::string ancien;
-    bool avaitUnAncien = false;
-};
 
 mode_t modeDe(const std::string& chemin) {
     struct stat s{};
