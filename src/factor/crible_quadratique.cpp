@@ -133,13 +133,22 @@ double log2Seuil(const BaseDeFacteurs& base, const ParametresSiqs& p) {
 
 }  // namespace
 
-double estimationDuReste(double t, double part, double tMoitie, double partMoitie) {
-    if (part <= 0) return -1;
-    if (part >= 1) return 0;
-    double exposant = 1;
-    if (tMoitie > 0 && tMoitie < t && partMoitie > 0 && partMoitie < part)
-        exposant = std::clamp(std::log(part / partMoitie) / std::log(t / tMoitie), 1.0, 4.0);
-    return t * (std::pow(1 / part, 1 / exposant) - 1);
+double estimationDuReste(double t, double pleines, double cycles, double tMoitie, double cyclesMoitie, double voulues,
+                         double exposantParDefaut) {
+    if (t <= 0 || pleines + cycles <= 0) return -1;
+    if (pleines + cycles >= voulues) return 0;
+    double k = exposantParDefaut;
+    if (cyclesMoitie >= 20 && tMoitie > 0 && tMoitie < t && cycles > cyclesMoitie)
+        k = std::clamp(std::log(cycles / cyclesMoitie) / std::log(t / tMoitie), 1.0, 4.0);
+    const double rythme = pleines / t;
+    auto colonnes = [&](double T) { return rythme * T + cycles * std::pow(T / t, k); };
+    double bas = t, haut = 2 * t;
+    while (colonnes(haut) < voulues && haut < 1e9) bas = haut, haut *= 2;
+    for (int i = 0; i < 60; ++i) {
+        const double milieu = (bas + haut) / 2;
+        (colonnes(milieu) < voulues ? bas : haut) = milieu;
+    }
+    return haut - t;
 }
 
 ParametresSiqs parametresSiqs(long chiffres) {
@@ -229,7 +238,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     std::unique_ptr<CribleSiqs> seul;  // when no thread could start
     std::atomic<bool> jamais{false};
     std::vector<Relation> arrivees;
-    std::vector<std::pair<double, double>> historique;  // seconds, share
+    std::vector<std::pair<double, double>> historique;  // seconds, cycles
     std::size_t rejetees = 0;
     Horloge::time_point ecrit = debut;
     auto avancementDuCrible = [&] {
@@ -237,6 +246,8 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
         a.part = std::min(1.0, static_cast<double>(releve.nombreDeColonnes()) / premiereCible);
         a.secondes = secondesDepuis(debut);
         a.rejetees = rejetees;
+        a.pleines = releve.pleines();
+        a.cycles = releve.nombreDeColonnes() - a.pleines;
         a.relues = relues;
         a.ecarteesALaRelecture = ecarteesALaRelecture;
         return a;
@@ -266,12 +277,14 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
             }
             if (avancement) {
                 AvancementDuCrible a = avancementDuCrible();
-                // The point nearest half the time spent, for the exponent;
-                // the time of earlier sieves of n counted.
+                // The point nearest half the time spent, for the growth of
+                // the cycles; the time of earlier sieves of n counted.
                 const double t = secondesAvant + a.secondes;
-                historique.emplace_back(t, a.part);
+                historique.emplace_back(t, static_cast<double>(a.cycles));
                 const auto moitie = std::lower_bound(historique.begin(), historique.end(), std::make_pair(t / 2, 0.0));
-                if (a.part >= 0.05) a.restant = estimationDuReste(t, a.part, moitie->first, moitie->second);
+                if (a.part >= 0.01)
+                    a.restant = estimationDuReste(t, static_cast<double>(a.pleines), static_cast<double>(a.cycles), moitie->first,
+                                                  moitie->second, premiereCible, par.borneDouble ? 2.5 : 2.0);
                 avancement(a);
             }
         }
