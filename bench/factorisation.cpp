@@ -11,10 +11,15 @@
 //                                    the same with the parameters given: F primes in the base,
 //                                    B blocks each side, large primes below L pmax, slack m,
 //                                    two large primes with a product below (L pmax)^e
+//   factorisation estimation hN|sD S [F B L m e]
+//                                    the sieve stopped after S seconds (the table's parameters,
+//                                    or those given): its share and its estimated total time,
+//                                    to compare parameters on numbers that take hours
 // Prints the number's digits and its prime factors.
 #include "commun/coeurs.h"
 #include "commun/decimal.h"
 #include "commun/processeur.h"
+#include "commun/suivi.h"
 #include "factor/crible_quadratique.h"
 #include "factor/pari.h"
 #include "factor/pilote.h"
@@ -60,6 +65,24 @@ int main(int argc, char** argv) {
     const NTL::ZZ n = nombreDuCas(argv[2]);
     const SessionPari pari;
     std::map<NTL::ZZ, long> f;
+    if (mode == "estimation" && argc >= 4) {
+        const double S = std::atof(argv[3]);
+        ParametresSiqs p = parametresSiqs(nombreDeChiffres(n));
+        if (argc >= 9) p = {std::atol(argv[4]), std::atol(argv[5]), std::atol(argv[6]), std::atof(argv[7]), std::atof(argv[8])};
+        AvancementDuCrible dernier;
+        NTL::ZZ facteur;
+        try {
+            cribleQuadratique(n, facteur, nombreDeCoeurs(), p, [&](const AvancementDuCrible& a) {
+                dernier = a;
+                if (a.secondes >= S) throw CalculInterrompu{};
+            });
+        } catch (const CalculInterrompu&) {
+        }
+        std::printf("C%ld F=%ld B=%ld L=%ld m=%.2f e=%.2f : %.0f s, part %.4f, total estime %.0f s\n", nombreDeChiffres(n), p.taille,
+                    p.blocs, p.multipleGrandPremier, p.marge, p.exposantDouble, dernier.secondes, dernier.part,
+                    dernier.restant < 0 ? -1.0 : dernier.secondes + dernier.restant);
+        return 0;
+    }
     if (mode == "crible" || mode == "reglage") {
         NTL::ZZ facteur;
         ParametresSiqs p = parametresSiqs(nombreDeChiffres(n));

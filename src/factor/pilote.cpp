@@ -8,6 +8,7 @@
 #include "factor/pari.h"
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <mutex>
 #include <new>
@@ -18,25 +19,51 @@ namespace harmo {
 
 namespace {
 
+// The sieve's wall time on two cores of the machine of the measurements
+// (factor/crible_quadratique.h), at 60, 70, 74, 81, 85 and 89 digits: the
+// balanced semiprimes of bench/factorisation.sh and the parts left by the
+// numerators of H(170), H(186), H(193) and H(199) (`bash
+// bench/factorisation.sh crible`, AVX-512).
+const struct {
+    long chiffres;
+    double secondes;
+} tempsDuCrible[] = {{60, 0.5}, {70, 2.4}, {74, 8.4}, {81, 32}, {85, 64}, {89, 160}};
+
+// One ECM curve on this machine, on one core: 1.5 microseconds per unit of
+// B1 at 74 digits (level 20: 1.6 s, level 25: 16 s on H(170)'s part),
+// growing as the square of the digits (products of a few words).
+double secondesDUneCourbe(double B1, long d) { return 1.5e-6 * B1 * (d / 74.0) * (d / 74.0); }
+
+}  // namespace
+
+double secondesDuCribleAttendues(long chiffres) {
+    const std::size_t n = sizeof tempsDuCrible / sizeof tempsDuCrible[0];
+    std::size_t i = 1;  // between points i - 1 and i, or beyond the ends by the nearest two
+    while (i + 1 < n && tempsDuCrible[i].chiffres < chiffres) ++i;
+    const auto& a = tempsDuCrible[i - 1];
+    const auto& b = tempsDuCrible[i];
+    if (chiffres > b.chiffres) return b.secondes * std::pow(2.2, static_cast<double>(chiffres - b.chiffres) / 5);
+    const double t = static_cast<double>(chiffres - a.chiffres) / static_cast<double>(b.chiffres - a.chiffres);
+    return a.secondes * std::pow(b.secondes / a.secondes, t);
+}
+
+int cibleEcm(long chiffres) {
+    const double budget = secondesDuCribleAttendues(chiffres) / 3;
+    double cumul = 0;
+    int cible = 0;
+    for (std::size_t i = 0; i < nombreDeNiveauxEcm; ++i) {
+        cumul += static_cast<double>(niveauxEcm[i].courbes) * secondesDUneCourbe(niveauxEcm[i].B1, chiffres) / 2;  // two cores
+        if (cumul > budget) break;
+        cible = niveauxEcm[i].chiffres;
+    }
+    return cible;
+}
+
+namespace {
+
 // Trial division first: below this bound, dividing costs less than any
 // method that searches (0.3 s for a number of 40,000 digits).
 constexpr long bornePetitsPremiers = 1 << 20;
-
-// The ECM level (digits of the factors aimed at) worth running before the
-// sieve on a composite of d digits; 0 where no curve is worth it. The
-// curves cost a few per cent of the sieve, and a factor of up to a quarter
-// of the digits, not rare in the numerators of harmonic sums, comes out
-// sooner. Measured on the 74-digit part of H(170)'s numerator, one core:
-// level 15 in 0.3 s, 20 in 1.6 s, 25 in 16 s (the curves now run on every
-// core); the sieve, about 25 s on two cores. H(186)'s 81-digit part holds a
-// 26-digit prime that level 25 finds in about 10 s on two cores, where the
-// sieve needs a minute and more.
-int cibleEcm(long d) {
-    if (d < 55) return 0;
-    if (d < 65) return 15;
-    if (d < 75) return 20;
-    return 25;
-}
 
 class Factorisation {
 public:

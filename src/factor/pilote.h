@@ -7,12 +7,14 @@
 // the smallest first, goes through: a proof of primality (factor/pari.h), a
 // test of perfect power, then, below chiffresCrible digits, PARI's whole
 // factorisation (a fraction of a second there); above, a few ECM curves
-// (factor/ecm.h) for factors of up to 15 to 25 digits, then the
+// (factor/ecm.h) for factors of up to 15 to 35 digits, as many as a third
+// of the sieve's expected time allows (cibleEcm), then the
 // self-initialising quadratic sieve on every core
 // (factor/crible_quadratique.h), PARI's factorisation again should it fail.
 // Beyond chiffresHorsDePortee digits no sieve ends in reasonable time (the
-// quadratic sieve needs hours at 100 digits, the number field sieve days):
-// ECM goes on alone, level after level, and finds what it can. A factor that
+// quadratic sieve an evening at 110 digits, then doubling every 4 or 5
+// digits; the number field sieve days): ECM goes on alone, level after
+// level, and finds what it can. A factor that
 // a method finds splits its part in two, each taken again.
 //
 // Cost: dominated by the sieve, exp(sqrt(ln n ln ln n)) (about 10 s at 70
@@ -27,9 +29,28 @@
 namespace harmo {
 
 // Composite parts above this many digits are beyond reach of a sieve.
-constexpr long chiffresHorsDePortee = 100;
+constexpr long chiffresHorsDePortee = 110;
 // From this many digits on, the program's own sieve.
 constexpr long chiffresCrible = 40;
+
+// The sieve's expected wall time (seconds) on a composite of d digits, on
+// two cores of the machine where it was measured: log-linear between the
+// measured points, 2.2 times more for each 5 digits past the last.
+double secondesDuCribleAttendues(long chiffres);
+
+// The ECM level (digits of the factors aimed at) run before the sieve on a
+// composite of d digits: the highest one whose levels up to it take, all
+// together and by their expected number of curves, at most a third of the
+// sieve's expected time; 0 where even the first would take more. A factor
+// of up to a third of the digits, not rare in the numerators of harmonic
+// sums, then comes out sooner: H(186)'s 81-digit part holds a 26-digit
+// prime that level 25 finds in about 10 s on two cores, where the sieve
+// needs 30. The levels keep to the published rule of thumb, ECM to 2/9 to
+// 4/13 of the digits: 15 up to 67 digits, 20 up to 80, 25 up to 95, 30 up
+// to 111.
+// Reference: R. P. Brent, "Some parallel algorithms for integer
+// factorisation", Euro-Par '99 (the balance of ECM against the sieves).
+int cibleEcm(long chiffres);
 
 // What the factorisation is doing, for the progress of a dialogue.
 struct TravailEnCours {

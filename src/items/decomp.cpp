@@ -37,8 +37,9 @@ Avancement avancementDuTravail(const std::string& quoi, const TravailEnCours& t,
     const std::string taille = std::to_string(t.chiffres) + " chiffres";
     switch (t.methode) {
         case TravailEnCours::Methode::HorsDePortee:
-            a.phase = "reste compose de " + taille + ", hors de portee ; Ctrl-C garde les facteurs trouves";
-            a.phaseCourte = "hors de portee, Ctrl-C garde les facteurs";
+            a.phase = "reste compose de " + taille + ", hors de portee du crible, ECM (facteurs de " + std::to_string(t.niveau) +
+                      " chiffres) ; Ctrl-C garde les facteurs trouves";
+            a.phaseCourte = "hors de portee, ECM " + std::to_string(t.niveau) + " chiffres";
             break;
         case TravailEnCours::Methode::Ecm:
             a.phase = "cofacteur de " + taille + ", ECM (facteurs de " + std::to_string(t.niveau) + " chiffres)";

@@ -308,15 +308,16 @@ TEST(Terminal, CtrlCAUneQuestionLaReposeEtCtrlDTermine) {
 TEST(Terminal, UneFactorisationHorsDePorteeLeDitEtCtrlCGardeLesFacteurs) {
     // The numerator of the sum without 42 up to 1000 (432 digits) leaves a
     // composite of more than 400 digits: the progress line says it is beyond
-    // reach within two seconds; Ctrl-C then gives what was found, Q, and the
+    // reach of the sieve, and ECM's level, within two seconds; Ctrl-C then
+    // gives what was found, Q, and the
     // continuation question.
     DossierTemporaire etat;
     Terminal t(etat.chemin);
     const std::size_t p = jusquALaFactorisation(t, "1 0 1000 1 2 4 2 3 5 10 1 1");
     ASSERT_NE(p, std::string::npos);
     const auto t0 = Horloge::now();
-    ASSERT_TRUE(t.attendre("chiffres, hors de portee ; Ctrl-C garde les facteurs trouves, 2 premiers trouves, 1 s", 5, p))
-        << t.ecran.substr(p);
+    ASSERT_TRUE(t.attendre(" chiffres) ; Ctrl-C garde les facteurs trouves, 2 premiers trouves, 1 s", 5, p)) << t.ecran.substr(p);
+    EXPECT_NE(t.ecran.find("chiffres, hors de portee du crible, ECM (facteurs de ", p), std::string::npos);
     EXPECT_LT(std::chrono::duration<double>(Horloge::now() - t0).count(), 2.0);
     EXPECT_NE(t.ecran.find("factorisation de P : reste compose de 4", p), std::string::npos);
     t.taper("\x03");
