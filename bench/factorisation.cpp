@@ -4,6 +4,7 @@
 // bench/factorisation.sh can time both on the same numbers.
 //   factorisation pari|moteur hN     the numerator of H(N) without its primes below 10^6
 //   factorisation pari|moteur sD     p q, two primes of about D/2 digits (NextPrime of fixed values)
+//   factorisation pari|moteur xD     the number D, written in decimal
 //   factorisation entier HN          the engine on the whole numerator of H(N)
 //   factorisation jeux               the instruction sets the processor offers, widest first
 //   factorisation crible hN|sD       the quadratic sieve alone, on every core: one factor
@@ -37,6 +38,7 @@ using namespace harmo;
 namespace {
 
 NTL::ZZ nombreDuCas(const std::string& cas) {
+    if (cas[0] == 'x') return depuisDecimal(cas.substr(1));
     const long v = std::atol(cas.c_str() + 1);
     if (cas[0] == 'H') return sommeHarmoniqueReduite(NTL::ZZ(v), 0).P;
     if (cas[0] == 'h') {

@@ -626,6 +626,49 @@ TEST(Processus, UneFactorisationProuveeEstRetenue) {
     EXPECT_EQ(fichiers, 1);
 }
 
+TEST(Processus, UnCribleInterrompuReprendDansUneAutreSeance) {
+    // H(170)'s sieve interrupted after three seconds leaves its relations in
+    // a journal of the cache (mode 0600); another session asked the same
+    // goes on from them, gives the same P as a session from nothing, and
+    // removes the journal.
+    Programme p;
+    p.ecrire("1 0 170 2 3 20 10 1 1\n");
+    ASSERT_TRUE(p.attendre("\n \n \t P = ", 60));
+    const auto debut = Horloge::now();
+    std::vector<pid_t> fils;
+    while ((fils = enfantsDe(p.pid())).empty() && Horloge::now() - debut < std::chrono::seconds(10))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(fils.size(), 1u);
+    while (filsDExecution(fils[0]) < 2 && Horloge::now() - debut < std::chrono::seconds(30))
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    p.signal(SIGINT);
+    ASSERT_TRUE(p.attendre(" chiffres non factorises]", 10));
+    p.ecrire("0 0 0\n");
+    p.attendreFin();
+    const std::string dossier = p.cache() + "/harmoniques/releves";
+    std::vector<std::filesystem::path> journaux;
+    for (const auto& f : std::filesystem::directory_iterator(dossier)) journaux.push_back(f.path());
+    ASSERT_EQ(journaux.size(), 1u);
+    struct stat s{};
+    ASSERT_EQ(::stat(journaux[0].c_str(), &s), 0);
+    EXPECT_EQ(s.st_mode & 07777, 0600u);
+    EXPECT_GT(s.st_size, 10000);  // relations, beyond the header
+
+    const std::string partage = p.cache();
+    const std::string demande = "1 0 170 2 3 20 10 1 1 0 0 0\n";
+    Programme reprise(false, [&] { ::setenv("XDG_CACHE_HOME", partage.c_str(), 1); });
+    reprise.ecrire(demande);
+    reprise.attendreFin();
+    EXPECT_TRUE(std::filesystem::is_empty(dossier));
+    Programme neuf;
+    neuf.ecrire(demande);
+    neuf.attendreFin();
+    const std::size_t P = neuf.sortie.find("P =   (");
+    ASSERT_NE(P, std::string::npos);
+    EXPECT_EQ(reprise.sortie, neuf.sortie);
+}
+
 TEST(Processus, SansCachePossibleRienNeChange) {
     // A cache that cannot be made (its folder under a file), or turned off:
     // the same bytes as with a cache, and nothing on standard error.
