@@ -70,7 +70,8 @@ double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs);
 // (when set) about every quarter of a second.
 bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
                        const std::function<void(const AvancementDuCrible&)>& avancement = {});
-// The same with the parameters given (the benchmark's sweeps of the table).
+// The same with the parameters given (the benchmark's sweeps of the table);
+// on the generic path, from 80 digits, twice the blocks asked.
 bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, const ParametresSiqs& p,
                        const std::function<void(const AvancementDuCrible&)>& avancement = {});
 

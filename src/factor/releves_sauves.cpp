@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::size_t lignePlusLongue = 4096;  // far above any relation's line
 constexpr std::size_t facteursAuPlus = 400;
+constexpr std::size_t tailleDUnMorceau = 8 << 20;  // bytes of text written at once, at most about
 
 const char chiffresHexa[] = "0123456789abcdef";
 
@@ -161,6 +162,14 @@ void RelevesSauves::noter(const Relation& r) {
     if (dossier_.empty() || efface_) return;
     tampon_ += ligneDeRelation(r);
     ++notees_;
+    // The relations read back go out by pieces: their text is never held whole.
+    if (tampon_.size() >= tailleDUnMorceau) vider();
+}
+
+bool RelevesSauves::vider() {
+    const bool ecrit = fichier_.ajouter(tampon_);
+    tampon_.clear();
+    return ecrit;
 }
 
 void RelevesSauves::ecrire(double secondes) {
@@ -169,9 +178,7 @@ void RelevesSauves::ecrire(double secondes) {
     char t[40];
     std::snprintf(t, sizeof t, "t %.1f\n", secondes);
     tampon_ += t;
-    const bool ecrit = fichier_.ajouter(tampon_);
-    tampon_.clear();
-    if (!ecrit) return;
+    if (!vider()) return;  // false too when an earlier piece failed
     // Their relations are in this journal now.
     for (const std::string& nom : finis_) effacerSiLibre(dossier_, nom);
     finis_.clear();

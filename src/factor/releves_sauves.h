@@ -63,6 +63,8 @@ public:
     void effacer();
 
 private:
+    bool vider();  // the text noted, appended to the journal
+
     std::string dossier_, prefixe_, entete_;
     FichierTenu fichier_;
     std::string tampon_;
