@@ -273,21 +273,29 @@ std::size_t filsDExecution(pid_t pid) {
     return n;
 }
 
+// H(170)'s factorisation asked of p, up to its sieve: the factorisation's
+// process (after trial division), once it runs two threads or more (after
+// a few ECM curves), or after half a minute.
+std::vector<pid_t> jusquAuCribleDe170(Programme& p) {
+    p.ecrire("1 0 170 2 3 20 10 1 1\n");
+    if (!p.attendre("\n \n \t P = ", 60)) return {};
+    const auto debut = Horloge::now();
+    std::vector<pid_t> fils;
+    while ((fils = enfantsDe(p.pid())).empty() && Horloge::now() - debut < std::chrono::seconds(10))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (fils.size() != 1) return fils;
+    while (filsDExecution(fils[0]) < 2 && Horloge::now() - debut < std::chrono::seconds(30))
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return fils;
+}
+
 TEST(Processus, LeCribleSArreteAvecLaFactorisation) {
     // H(170): P leaves a composite of 74 digits; after a few ECM curves the
     // sieve runs on threads of the factorisation's process. Ctrl-C: the
     // partial form within a second, and that process gone with its threads.
     Programme p;
-    p.ecrire("1 0 170 2 3 20 10 1 1\n");
-    ASSERT_TRUE(p.attendre("\n \n \t P = ", 60));
-    // Trial division first, then the factorisation's process.
-    const auto debut = Horloge::now();
-    std::vector<pid_t> fils;
-    while ((fils = enfantsDe(p.pid())).empty() && Horloge::now() - debut < std::chrono::seconds(10))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const std::vector<pid_t> fils = jusquAuCribleDe170(p);
     ASSERT_EQ(fils.size(), 1u);
-    while (filsDExecution(fils[0]) < 2 && Horloge::now() - debut < std::chrono::seconds(30))
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ASSERT_GE(filsDExecution(fils[0]), 2u) << "no sieving thread";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const auto t0 = Horloge::now();
@@ -627,21 +635,14 @@ TEST(Processus, UneFactorisationProuveeEstRetenue) {
 }
 
 TEST(Processus, UnCribleInterrompuReprendDansUneAutreSeance) {
-    // H(170)'s sieve interrupted after three seconds leaves its relations in
+    // H(170)'s sieve interrupted after a few seconds leaves its relations in
     // a journal of the cache (mode 0600); another session asked the same
     // goes on from them, gives the same P as a session from nothing, and
     // removes the journal.
     Programme p;
-    p.ecrire("1 0 170 2 3 20 10 1 1\n");
-    ASSERT_TRUE(p.attendre("\n \n \t P = ", 60));
-    const auto debut = Horloge::now();
-    std::vector<pid_t> fils;
-    while ((fils = enfantsDe(p.pid())).empty() && Horloge::now() - debut < std::chrono::seconds(10))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const std::vector<pid_t> fils = jusquAuCribleDe170(p);
     ASSERT_EQ(fils.size(), 1u);
-    while (filsDExecution(fils[0]) < 2 && Horloge::now() - debut < std::chrono::seconds(30))
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    std::this_thread::sleep_for(std::chrono::seconds(4));  // a second of ECM's curves, then the sieve's first writes
     p.signal(SIGINT);
     ASSERT_TRUE(p.attendre(" chiffres non factorises]", 10));
     p.ecrire("0 0 0\n");
