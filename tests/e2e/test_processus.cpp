@@ -642,16 +642,25 @@ TEST(Processus, UnCribleInterrompuReprendDansUneAutreSeance) {
     Programme p;
     const std::vector<pid_t> fils = jusquAuCribleDe170(p);
     ASSERT_EQ(fils.size(), 1u);
-    std::this_thread::sleep_for(std::chrono::seconds(4));  // a second of ECM's curves, then the sieve's first writes
+    // The interrupt once the journal holds relations (its first write comes
+    // two seconds into the sieve).
+    const std::string dossier = p.cache() + "/harmoniques/releves";
+    std::vector<std::filesystem::path> journaux;
+    struct stat s{};
+    const auto debut = Horloge::now();
+    while (Horloge::now() - debut < std::chrono::seconds(60)) {
+        journaux.clear();
+        std::error_code erreur;
+        for (const auto& f : std::filesystem::directory_iterator(dossier, erreur))
+            if (f.path().filename().string()[0] != '.') journaux.push_back(f.path());
+        if (journaux.size() == 1 && ::stat(journaux[0].c_str(), &s) == 0 && s.st_size > 10000) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     p.signal(SIGINT);
     ASSERT_TRUE(p.attendre(" chiffres non factorises]", 10));
     p.ecrire("0 0 0\n");
     p.attendreFin();
-    const std::string dossier = p.cache() + "/harmoniques/releves";
-    std::vector<std::filesystem::path> journaux;
-    for (const auto& f : std::filesystem::directory_iterator(dossier)) journaux.push_back(f.path());
     ASSERT_EQ(journaux.size(), 1u);
-    struct stat s{};
     ASSERT_EQ(::stat(journaux[0].c_str(), &s), 0);
     EXPECT_EQ(s.st_mode & 07777, 0600u);
     EXPECT_GT(s.st_size, 10000);  // relations, beyond the header
