@@ -154,9 +154,7 @@ void bornerLeCache(const std::string& dossier, double octets) {
     double total = 0;
     while (const dirent* e = ::readdir(d)) {
         struct stat s{};
-        if (::fstatat(::dirfd(d), e->d_name, &s, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(s.st_mode) ||
-            estTenu(::dirfd(d), e->d_name))
-            continue;
+        if (::fstatat(::dirfd(d), e->d_name, &s, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(s.st_mode)) continue;
         fichiers.push_back({e->d_name, static_cast<long long>(s.st_mtim.tv_sec) * 1000000000LL + s.st_mtim.tv_nsec,
                             static_cast<double>(s.st_size)});
         total += static_cast<double>(s.st_size);

@@ -40,8 +40,7 @@ int ouvrirDansLeCache(const std::string& dossier, const std::string& nom);
 bool ecrireDansLeCache(const std::string& dossier, const std::string& nom, const std::string& contenu);
 
 // Drops the oldest files of the folder (by their time of last change) until
-// they take at most octets bytes together; a file that a living session
-// holds (FichierTenu) is left.
+// they take at most octets bytes together.
 void bornerLeCache(const std::string& dossier, double octets);
 
 // A name for a number's file, from its decimal text: FNV-1a of the digits,
@@ -67,7 +66,6 @@ public:
     bool ajouter(const std::string& octets);
     // The file removed (a journal no longer needed).
     void effacer();
-    bool ouvert() const { return fd_ >= 0; }
 
 private:
     std::string dossier_, nom_;

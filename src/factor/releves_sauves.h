@@ -54,7 +54,6 @@ public:
     std::size_t illisibles() const { return illisibles_; }
     // r, checked and merged, to be written at the next write.
     void noter(const Relation& r);
-    std::size_t notees() const { return notees_; }
     // What was noted since the last write, then the seconds spent on the
     // number in all.
     void ecrire(double secondes);
