@@ -5,7 +5,8 @@
 //   factorisation pari|moteur hN     the numerator of H(N) without its primes below 10^6
 //   factorisation pari|moteur sD     p q, two primes of about D/2 digits (NextPrime of fixed values)
 //   factorisation pari|moteur xD     the number D, written in decimal
-//   factorisation entier HN          the engine on the whole numerator of H(N)
+//   factorisation entier HN          the engine on the whole numerator of H(N), and the
+//                                    digits of the largest composite it sieved ("-": none)
 //   factorisation jeux               the instruction sets the processor offers, widest first
 //   factorisation crible hN|sD       the quadratic sieve alone, on every core: one factor
 //   factorisation reglage hN|sD F B L m [e]
@@ -29,6 +30,7 @@
 #include <NTL/ZZ.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -95,12 +97,20 @@ int main(int argc, char** argv) {
         f[n / facteur] = 1;
     } else if (mode == "pari") {
         for (const FacteurPremier& x : factoriserParPari(n)) f[x.p] = x.e;
-    } else {
+    }
+    long crible = 0;  // entier: the digits of the largest composite sieved (0: none)
+    if (mode == "moteur" || mode == "entier") {
         CompteRendu r;
         r.premier = [&](const NTL::ZZ& p, long e) { f[p] = e; };
+        r.travail = [&](const TravailEnCours& t) {
+            if (t.methode == TravailEnCours::Methode::Crible || t.methode == TravailEnCours::Methode::HorsDePortee)
+                crible = std::max(crible, t.chiffres);
+        };
         factoriserParEtapes(n, r);
     }
-    std::printf("C%ld :", nombreDeChiffres(n));
+    std::printf("C%ld", nombreDeChiffres(n));
+    if (mode == "entier") std::printf(crible ? " C%ld" : " -", crible);
+    std::printf(" :");
     for (const auto& [p, e] : f) std::printf(" %s^%ld", enDecimal(p).c_str(), e);
     std::printf("\n");
 }

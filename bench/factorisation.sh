@@ -10,7 +10,8 @@
 #   bash bench/factorisation.sh crible     the quadratic sieve alone (one factor) beside PARI:
 #                                          H(170); 60, 70 and 80 digits
 #   bash bench/factorisation.sh tous       the engine alone on the whole numerator of
-#                                          H(n), n = 2..200 (NMAX): digits, wall, CPU
+#                                          H(n), n = 2..200 (NMIN..NMAX): its digits, those of
+#                                          the largest part sieved, wall, CPU
 #   bash bench/factorisation.sh lanczos    the engine's block Lanczos beside FLINT's on a
 #                                          matrix shaped like the sieve's at 85 digits (LIGNES)
 #   bash bench/factorisation.sh remplissage  the bucket fill alone on each instruction set
@@ -67,14 +68,15 @@ if [ "$mode" = remplissage ]; then
   exit 0
 fi
 if [ "$mode" = tous ]; then
-  printf '%-5s %8s %10s %10s\n' n chiffres mur CPU
+  printf '%-5s %8s %7s %10s %10s\n' n chiffres crible mur CPU
   pire=0
-  for n in $(seq 2 "${NMAX:-200}"); do
+  for n in $(seq "${NMIN:-2}" "${NMAX:-200}"); do
     /usr/bin/time -f "%e %U %S" -o "$tmp/t" timeout "$limite" "$tmp/factorisation" entier "H$n" > "$tmp/e.out" 2>/dev/null
     rc=$?
     chiffres=$(cut -d' ' -f1 "$tmp/e.out" | tr -d C)
+    crible=$(cut -d' ' -f2 "$tmp/e.out" | tr -d C)
     if [ "$rc" = 124 ]; then mur="> $limite"; cpu="-"; else read -r mur u s < <(tail -n 1 "$tmp/t"); cpu=$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.1f", u + s }'); fi
-    printf '%-5s %8s %10s %10s\n' "$n" "$chiffres" "$mur" "$cpu"
+    printf '%-5s %8s %7s %10s %10s\n' "$n" "$chiffres" "${crible:--}" "$mur" "$cpu"
     [ "$rc" = 124 ] && pire=$limite
     pire=$(awk -v a="$pire" -v b="${mur#> }" 'BEGIN { print (b > a ? b : a) }')
   done
