@@ -102,9 +102,17 @@ int main(int argc, char** argv) {
     if (mode == "moteur" || mode == "entier") {
         CompteRendu r;
         r.premier = [&](const NTL::ZZ& p, long e) { f[p] = e; };
+        // The sieve's share and its estimate on standard error each minute,
+        // for runs that take hours.
+        double dite = 0;
         r.travail = [&](const TravailEnCours& t) {
             if (t.methode == TravailEnCours::Methode::Crible || t.methode == TravailEnCours::Methode::HorsDePortee)
                 crible = std::max(crible, t.chiffres);
+            if (t.secondes < dite) dite = 0;  // another composite
+            if (t.methode == TravailEnCours::Methode::Crible && t.part >= 0 && t.secondes >= dite + 60) {
+                dite = t.secondes;
+                std::fprintf(stderr, "crible C%ld : %.0f s, part %.4f, reste estime %.0f s\n", t.chiffres, t.secondes, t.part, t.restant);
+            }
         };
         factoriserParEtapes(n, r);
     }
