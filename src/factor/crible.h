@@ -57,6 +57,9 @@ struct ParametresDuCrible {
 };
 
 constexpr long tailleDeBloc = 1 << 15;
+// A bucket entry is one word: the prime's index above the 15 bits of its
+// place in the block, so the base holds at most 2^17 primes.
+constexpr long premiersAuPlus = 1L << (32 - 15);
 
 // The indices i in [debut, fin) for which j mod p[i] is r1[i] or r2[i] (the
 // primes that divide g at the sieve position j), found by multiplying j by

@@ -127,6 +127,7 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     const Horloge::time_point debut = Horloge::now();
     ParametresSiqs p = demandes;
     p.jeu = std::min(p.jeu, jeuDInstructions());
+    p.taille = std::min(p.taille, premiersAuPlus);  // beyond, an entry would name another prime
     // Without wide registers the bucket fill costs twice as much an entry:
     // from 80 digits, twice the blocks. On H(193)'s 85-digit part, shares
     // after 40 s: 6 blocks 0.144, 3 blocks 0.133, 2 blocks 0.115 (AVX-512:
