@@ -29,8 +29,8 @@
 
 #include <NTL/ZZ.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>

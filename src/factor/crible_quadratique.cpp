@@ -131,9 +131,9 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     // Without wide registers the bucket fill costs twice as much an entry:
     // from 80 digits, twice the blocks. On H(193)'s 85-digit part, shares
     // after 40 s: 6 blocks 0.144, 3 blocks 0.133, 2 blocks 0.115 (AVX-512:
-    // 3 blocks 0.456, 6 blocks 0.277), and the whole sieve 1.82 times
-    // AVX-512's time instead of 2.42; on H(170)'s 74-digit part, 4 or 6
-    // blocks took 20 s against 18 s with 3.
+    // 3 blocks 0.456, 6 blocks 0.277), and the whole sieve 2.24 times
+    // AVX-512's time on a quiet machine instead of 2.42; on H(170)'s
+    // 74-digit part, 4 or 6 blocks took 20 s against 18 s with 3.
     if (p.jeu == JeuDInstructions::generique && p.exposantDouble > 0 && nombreDeChiffres(n) >= 80) p.blocs *= 2;
     const unsigned long k = multiplicateurKnuthSchroeppel(n);
     // The threshold in bits first, to scale the logarithms so that it stays
