@@ -59,6 +59,8 @@ CribleSiqs::CribleSiqs(const BaseDeFacteurs& base, const ParametresDuCrible& par
     }
     inverses_.resize(premierGrand_);
     for (std::size_t i = 2; i < premierGrand_; ++i) inverses_[i] = ((1ull << 40) + base.p[i] - 1) / base.p[i];
+    reciproques_.resize(premierGrand_);
+    for (std::size_t i = 2; i < premierGrand_; ++i) reciproques_[i] = 1.0f / static_cast<float>(base.p[i]);
     inversesModulo_.resize(base.taille());
     for (std::size_t i = 2; i < base.taille(); ++i) inversesModulo_[i] = inverseModulo2p64(base.p[i]);
     trouves_.resize(premierGrand_);
@@ -258,7 +260,7 @@ void CribleSiqs::candidat(long j, const std::uint32_t* touches, std::size_t nTou
         while (diviserSiDivisible(g, base_.p[i], inversesModulo_[i])) r.facteurs.push_back(i);
     };
     const std::size_t t = racinesAtteintes(uj, inverses_.data(), base_.p.data(), poly_.racine1.data(), poly_.racine2.data(), 2,
-                                           premierGrand_, trouves_.data(), par_.jeu);
+                                           premierGrand_, trouves_.data(), par_.jeu, reciproques_.data());
     for (std::size_t k = 0; k < t; ++k) diviser(trouves_[k]);
     for (std::uint32_t i : poly_.indicesDeA()) {
         r.facteurs.push_back(i);  // A g(x) = y^2 - k n

@@ -66,9 +66,11 @@ constexpr long premiersAuPlus = 1L << (32 - 15);
 // inverses[i] = ceil(2^40 / p[i]): exact for j < 2^25 and p < 2^15. Written
 // to trouves (room for fin - debut), their number returned. In the
 // registers of jeu (at most the processor's) four or eight primes at a time.
+// On the generic path, when reciproques[i] = 1 / p[i] in floats is given
+// and j < 2^23, four primes a register of SSE2 (every x86-64 has it).
 std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1,
                              const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
-                             JeuDInstructions jeu);
+                             JeuDInstructions jeu, const float* reciproques = nullptr);
 
 // g / p in g when p (odd, below 2^32, inverse = inverseModulo2p64(p))
 // divides g (positive); g untouched and false otherwise. One pass of exact
@@ -135,6 +137,7 @@ private:
     std::vector<std::uint8_t> crible_;
     std::vector<std::uint32_t> pos1_, pos2_;
     std::vector<std::uint64_t> inverses_;  // ceil(2^40 / p) for the primes below the block size
+    std::vector<float> reciproques_;       // 1 / p for the same primes
     std::vector<std::uint64_t> inversesModulo_;  // 1 / p mod 2^64 for the odd primes of the base
     std::vector<std::uint32_t> trouves_;   // the primes that divide a candidate
     // Two sets of seauxParJeu_ buckets (one per block, and a spare one) of

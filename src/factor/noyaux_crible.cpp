@@ -61,6 +61,34 @@ void placerUnAUn(std::uint32_t* __restrict__ r1, std::uint32_t* __restrict__ r2,
     for (std::uint32_t b = 0; b < nb; ++b) ecrit[b] = w[b];
 }
 
+#ifdef __SSE2__
+// j mod p for four primes a register, in floats: q = j (1/p) truncated,
+// after two roundings of 2^-24 each, is floor(j / p) or, at j a multiple of
+// p, one less (one more would take j / p within 1/j of an integer above it,
+// and 1/j > 2^-23); q p and j - q p are exact (integers below 2^24), and
+// the remainder, in [0, 2p), one correction from [0, p). Compared to both
+// roots (pasDeRacine, -1, never equals one). On H(193)'s 85-digit part
+// this test took 4.9 % of the generic path's time with 64-bit products
+// one prime at a time.
+std::size_t restesSse2(std::uint32_t j, const float* reciproques, const std::uint32_t* p, const std::uint32_t* r1,
+                       const std::uint32_t* r2, std::size_t& i, std::size_t fin, std::uint32_t* trouves) {
+    std::size_t n = 0;
+    const __m128 jf = _mm_set1_ps(static_cast<float>(j));
+    for (; i + 4 <= fin; i += 4) {
+        const __m128 pf = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+        const __m128 q = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_mul_ps(jf, _mm_loadu_ps(reciproques + i))));
+        __m128 m = _mm_sub_ps(jf, _mm_mul_ps(q, pf));
+        m = _mm_sub_ps(m, _mm_and_ps(_mm_cmpge_ps(m, pf), pf));
+        const __m128i mi = _mm_cvttps_epi32(m);
+        const __m128i egal = _mm_or_si128(_mm_cmpeq_epi32(mi, _mm_loadu_si128(reinterpret_cast<const __m128i*>(r1 + i))),
+                                          _mm_cmpeq_epi32(mi, _mm_loadu_si128(reinterpret_cast<const __m128i*>(r2 + i))));
+        for (unsigned k = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(egal))); k != 0; k &= k - 1)
+            trouves[n++] = static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctz(k)));
+    }
+    return n;
+}
+#endif
+
 }  // namespace
 
 void placerDansLesSeaux(std::uint32_t* r1, std::uint32_t* r2, const std::uint32_t* p, std::size_t debut, std::size_t fin,
@@ -127,13 +155,19 @@ std::size_t entreesSur(std::uint32_t pos, const std::uint32_t* seau, std::size_t
 
 std::size_t racinesAtteintes(std::uint32_t j, const std::uint64_t* inverses, const std::uint32_t* p, const std::uint32_t* r1,
                              const std::uint32_t* r2, std::size_t debut, std::size_t fin, std::uint32_t* trouves,
-                             JeuDInstructions jeu) {
+                             JeuDInstructions jeu, const float* reciproques) {
     std::size_t n = 0, i = debut;
 #ifdef HARMO_X86
     if (jeu == JeuDInstructions::avx512) n = avx512::racinesAtteintes(j, inverses, p, r1, r2, i, fin, trouves);
     if (jeu == JeuDInstructions::avx2) n = avx2::racinesAtteintes(j, inverses, p, r1, r2, i, fin, trouves);
 #else
     (void)jeu;
+#endif
+#ifdef __SSE2__
+    if (jeu == JeuDInstructions::generique && reciproques != nullptr && j < (1u << 23))
+        n = restesSse2(j, reciproques, p, r1, r2, i, fin, trouves);
+#else
+    (void)reciproques;
 #endif
     // Without a branch: the index is written anyway, kept when it divides.
     for (; i < fin; ++i) {

@@ -259,17 +259,28 @@ TEST(CribleQuadratique, LeDeplacementLaisseAuRemplissage) {
 }
 
 // The primes that divide a candidate, by reciprocals (eight at a time when
-// the processor allows), against j mod p.
+// the processor allows, four in floats on the generic path), against
+// j mod p; j up to the floats' bound, and at multiples of a prime give or
+// take one, where a quotient one off would show.
 TEST(CribleQuadratique, LesPremiersAtteintsCommeParLeReste) {
     const BaseDeFacteurs b = baseDeFacteurs(semipremier(30, 30), 1, 3000, 1.0);
     std::size_t fin = 2;
     while (fin < b.taille() && b.p[fin] < (1u << 15)) ++fin;
     std::vector<std::uint64_t> inv(fin);
-    for (std::size_t i = 2; i < fin; ++i) inv[i] = ((1ull << 40) + b.p[i] - 1) / b.p[i];
+    std::vector<float> reciproques(fin);
+    for (std::size_t i = 2; i < fin; ++i) {
+        inv[i] = ((1ull << 40) + b.p[i] - 1) / b.p[i];
+        reciproques[i] = 1.0f / static_cast<float>(b.p[i]);
+    }
     std::mt19937_64 alea(5);
     std::vector<std::uint32_t> r1(fin), r2(fin), trouves(fin);
-    for (int essai = 0; essai < 200; ++essai) {
-        const std::uint32_t j = static_cast<std::uint32_t>(alea() % (1u << 21));
+    for (int essai = 0; essai < 400; ++essai) {
+        std::uint32_t j = static_cast<std::uint32_t>(alea() % (essai < 200 ? 1u << 21 : 1u << 23));
+        if (essai % 3 == 0) {
+            const std::uint32_t q = b.p[2 + alea() % (fin - 2)];
+            j = j / q * q + static_cast<std::uint32_t>(alea() % 3) - 1;
+            if (j >= (1u << 23)) j = (1u << 23) - 1;
+        }
         std::vector<std::uint32_t> attendus;
         for (std::size_t i = 2; i < fin; ++i) {
             // Often a root at j, sometimes both roots elsewhere, or no root at all.
@@ -277,10 +288,12 @@ TEST(CribleQuadratique, LesPremiersAtteintsCommeParLeReste) {
             r2[i] = alea() % 9 == 0 ? pasDeRacine : static_cast<std::uint32_t>(alea() % b.p[i]);
             if (j % b.p[i] == r1[i] || j % b.p[i] == r2[i]) attendus.push_back(static_cast<std::uint32_t>(i));
         }
-        for (const JeuDInstructions jeu : jeuxOfferts()) {
-            const std::size_t n = racinesAtteintes(j, inv.data(), b.p.data(), r1.data(), r2.data(), 2, fin, trouves.data(), jeu);
-            ASSERT_EQ(std::vector<std::uint32_t>(trouves.begin(), trouves.begin() + static_cast<long>(n)), attendus) << j;
-        }
+        for (const JeuDInstructions jeu : jeuxOfferts())
+            for (const float* f : std::vector<const float*>{nullptr, reciproques.data()}) {
+                const std::size_t n =
+                    racinesAtteintes(j, inv.data(), b.p.data(), r1.data(), r2.data(), 2, fin, trouves.data(), jeu, f);
+                ASSERT_EQ(std::vector<std::uint32_t>(trouves.begin(), trouves.begin() + static_cast<long>(n)), attendus) << j;
+            }
     }
 }
 
