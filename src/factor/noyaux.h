@@ -80,6 +80,11 @@ namespace avx2 {
 HARMO_NOYAUX
 }
 #undef HARMO_NOYAUX
+// The generic path's roots of a new A in SSE2, which every x86-64 has (the
+// same bounds as above).
+namespace sse2 {
+std::size_t racinesDUnA(const DonneesDUnA& a, std::size_t debut, std::size_t fin);
+}
 #endif
 
 }  // namespace harmo

@@ -158,10 +158,15 @@ void FamilleDePolynomes::racinesDuPremierB() {
     calculerC();
     std::size_t i = 2;
 #ifdef HARMO_X86
-    if (jeu_ != JeuDInstructions::generique && s_ <= maximumParHuit && base_.p.back() < (1u << 22) && M_ < (1L << 22)) {
+    if (!unParUn && s_ <= maximumParHuit && base_.p.back() < (1u << 22) && M_ < (1L << 22)) {
         const DonneesDUnA a{base_.p.data(), base_.racine.data(), s_, qA_.data(), gA_.data(), lignesBainv2_.data(),
                             racine1.data(), racine2.data(), M_};
-        i = jeu_ == JeuDInstructions::avx512 ? avx512::racinesDUnA(a, 2, base_.taille()) : avx2::racinesDUnA(a, 2, base_.taille());
+        if (jeu_ == JeuDInstructions::avx512)
+            i = avx512::racinesDUnA(a, 2, base_.taille());
+        else if (jeu_ == JeuDInstructions::avx2)
+            i = avx2::racinesDUnA(a, 2, base_.taille());
+        else
+            i = sse2::racinesDUnA(a, 2, base_.taille());
     }
 #endif
     for (; i < base_.taille(); ++i) {

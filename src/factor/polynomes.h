@@ -47,11 +47,16 @@ class FamilleDePolynomes {
 public:
     // M: half the sieve interval. The primes of A are drawn by alea. The
     // roots are moved, and those of each new A computed, in the registers
-    // of jeu (generic: one prime at a time, the moves without a branch).
+    // of jeu (generic: the moves one prime at a time without a branch, the
+    // roots of a new A in SSE2 on x86-64).
     FamilleDePolynomes(const BaseDeFacteurs& base, long M, std::uint64_t graine, JeuDInstructions jeu = jeuDInstructions());
     ~FamilleDePolynomes();
     FamilleDePolynomes(const FamilleDePolynomes&) = delete;
     FamilleDePolynomes& operator=(const FamilleDePolynomes&) = delete;
+
+    // The roots of a new A with mpz remainders and an inversion, one prime
+    // at a time whatever jeu: the reference of the kernels.
+    bool unParUn = false;
 
     // A new A never drawn before by this object, and its first B.
     void nouveauA();

@@ -124,16 +124,17 @@ TEST(CribleQuadratique, LesRacinesDeChaquePolynomeLAnnulent) {
 }
 
 // The roots of each new A a register of primes at a time (in doubles,
-// Fermat's inverse), and their moves, in each instruction set against the
-// mpz remainders one prime at a time: the same roots for every B of the
-// family. A multiplier with primes of the base (one root each), a base
-// that is no multiple of 32.
+// Fermat's inverse), and their moves, in each instruction set (SSE2 on the
+// generic path) against the mpz remainders one prime at a time: the same
+// roots for every B of the family. A multiplier with primes of the base
+// (one root each), a base that is no multiple of 32.
 TEST(CribleQuadratique, LesRacinesParHuitCommeUneAUne) {
     const ZZ n = semipremier(20, 21);
     for (const JeuDInstructions jeu : jeuxOfferts()) {
         for (unsigned long k : {multiplicateurKnuthSchroeppel(n), 15ul}) {
             const BaseDeFacteurs b = baseDeFacteurs(n, k, 1501, 1.0);
             FamilleDePolynomes large(b, 3 * tailleDeBloc, 7, jeu), une(b, 3 * tailleDeBloc, 7, JeuDInstructions::generique);
+            une.unParUn = true;
             for (int famille = 0; famille < 3; ++famille) {
                 large.nouveauA();
                 une.nouveauA();
