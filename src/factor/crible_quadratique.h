@@ -71,7 +71,8 @@ double memoireDuCrible(const NTL::ZZ& n, unsigned coeurs);
 bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs,
                        const std::function<void(const AvancementDuCrible&)>& avancement = {});
 // The same with the parameters given (the benchmark's sweeps of the table);
-// on the generic path, from 80 digits, twice the blocks asked.
+// on the generic path, from 80 digits with two large primes, twice the
+// blocks asked and a slack 0.15 larger.
 bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, const ParametresSiqs& p,
                        const std::function<void(const AvancementDuCrible&)>& avancement = {});
 
