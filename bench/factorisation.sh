@@ -23,6 +23,8 @@
 #   bash bench/factorisation.sh isa        the sieve alone under each HARMONIQUES_ISA the
 #                                          processor offers, alternated (TOURS rounds): H(170),
 #                                          H(186), H(193), 70 digits (CAS); ratio to the widest
+#   bash bench/factorisation.sh cote       the same, each set side by side with the widest, one
+#                                          core each (the machine's noise shared by both)
 set -u
 mode=${1:-}
 cd "$(dirname "$0")/.."
@@ -100,6 +102,38 @@ if [ "$mode" = isa ]; then
         rapport=$(awk -v a="${m%% *}" -v b="$reference" 'BEGIN { if (a == ">" || b == ">") print "-"; else printf "%.2f", a / b }')
         cmp -s "$tmp/$j.out" "$tmp/$premier.out" || rapport="DIFFERENT"
         ligne="$ligne $(printf '%16s %7s' "$m" "$rapport")"
+      done
+      printf '%-6s %-5s%s\n' "$c" "$taille" "$ligne"
+    done
+  done
+  exit 0
+fi
+if [ "$mode" = cote ]; then
+  # The widest set and another side by side, each on a core of its own:
+  # whatever else the machine runs slows both alike, which alternated
+  # runs on both cores do not ensure (ratios from 1.5 to 2.0 for the same
+  # code from one run to the next).
+  command -v taskset > /dev/null || { echo "taskset missing (util-linux)"; exit 1; }
+  jeux=$("$tmp/factorisation" jeux | tr '\n' ' ')
+  premier=${jeux%% *}
+  printf '%-6s %-5s' cas taille
+  for j in ${jeux#"$premier"}; do printf ' %14s %14s %7s' "$premier mur" "$j mur" rapport; done
+  printf '\n'
+  for c in ${CAS:-h170 h186 h193 s70}; do
+    for tour in $(seq 1 "${TOURS:-1}"); do
+      ligne="" ; taille=""
+      for j in ${jeux#"$premier"}; do
+        for k in 0 1; do
+          jk=$premier; [ $k = 1 ] && jk=$j
+          /usr/bin/time -f "%e" -o "$tmp/t$k" env HARMONIQUES_ISA="$jk" taskset -c $k timeout "$limite" \
+            "$tmp/factorisation" crible "$c" > "$tmp/c$k.out" 2>/dev/null &
+        done
+        wait
+        a=$(tail -n 1 "$tmp/t0") ; b=$(tail -n 1 "$tmp/t1")
+        [ -n "$taille" ] || taille=$(cut -d' ' -f1 "$tmp/c0.out")
+        rapport=$(awk -v a="$b" -v b="$a" 'BEGIN { printf "%.2f", a / b }')
+        cmp -s "$tmp/c0.out" "$tmp/c1.out" || rapport="DIFFERENT"
+        ligne="$ligne $(printf '%14s %14s %7s' "$a" "$b" "$rapport")"
       done
       printf '%-6s %-5s%s\n' "$c" "$taille" "$ligne"
     done
