@@ -129,17 +129,17 @@ bool cribleQuadratique(const NTL::ZZ& n, NTL::ZZ& facteur, unsigned coeurs, cons
     p.jeu = std::min(p.jeu, jeuDInstructions());
     p.taille = std::min(p.taille, premiersAuPlus);  // beyond, an entry would name another prime
     // Without wide registers the bucket fill costs twice as much an entry:
-    // from 80 digits, twice the blocks. On H(193)'s 85-digit part, shares
+    // from 80 digits, twice the blocks. On H(193)'s 85-digit cofactor, shares
     // after 40 s: 6 blocks 0.144, 3 blocks 0.133, 2 blocks 0.115 (AVX-512:
     // 3 blocks 0.456, 6 blocks 0.277), and the whole sieve 2.24 times
     // AVX-512's time on a quiet machine instead of 2.42; on H(170)'s
-    // 74-digit part, 4 or 6 blocks took 20 s against 18 s with 3.
+    // 74-digit cofactor, 4 or 6 blocks took 20 s against 18 s with 3.
     // A polynomial costing more, more candidates are worth their trial:
-    // the threshold 0.15 log2 pmax lower. Whole sieves of H(193)'s part on
+    // the threshold 0.15 log2 pmax lower. Whole sieves of H(193)'s cofactor on
     // one core, two settings side by side on the two cores (the machine's
     // noise shared): slack 2.7 284 and 276 s, 2.8 252 s, 2.85 249, 256,
     // 234 s, 3.0 316 s (AVX-512 on the same pairs: 2.85 151 s, 2.7 156 s);
-    // on H(186)'s 81-digit part 2.77 102 s, 2.62 106 s.
+    // on H(186)'s 81-digit cofactor 2.77 102 s, 2.62 106 s.
     if (p.jeu == JeuDInstructions::generique && p.exposantDouble > 0 && nombreDeChiffres(n) >= 80) {
         p.blocs *= 2;
         p.marge += 0.15;

@@ -37,7 +37,7 @@ struct AvancementDuCrible {
 // relations come at a steady rate (pleines / t), the cycles of partial
 // ones grow as a power of the time, t^k, whose exponent the cycles at
 // tMoitie (about t / 2) give, between 1 and 4, or exposantParDefaut while
-// they are too few to tell (fewer than 20). Measured on the 85-digit part
+// they are too few to tell (fewer than 20). Measured on the 85-digit cofactor
 // of H(193)'s numerator, two large primes: k from 2.0 to 2.6 all along, so
 // that the estimate is within a tenth from the first percent on (61.7 s in
 // all; 57 s estimated at 3.3 s, 67 s at 9.6 s). Negative when nothing is

@@ -67,7 +67,7 @@ void placerUnAUn(std::uint32_t* __restrict__ r1, std::uint32_t* __restrict__ r2,
 // p, one less (one more would take j / p within 1/j of an integer above it,
 // and 1/j > 2^-23); q p and j - q p are exact (integers below 2^24), and
 // the remainder, in [0, 2p), one correction from [0, p). Compared to both
-// roots (pasDeRacine, -1, never equals one). On H(193)'s 85-digit part
+// roots (pasDeRacine, -1, never equals one). On H(193)'s 85-digit cofactor
 // this test took 4.9 % of the generic path's time with 64-bit products
 // one prime at a time.
 std::size_t restesSse2(std::uint32_t j, const float* reciproques, const std::uint32_t* p, const std::uint32_t* r1,

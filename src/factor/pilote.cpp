@@ -34,7 +34,7 @@ const struct {
 constexpr double croissanceParCinqChiffres = 2.7;
 
 // One ECM curve on this machine, on one core: 1.5 microseconds per unit of
-// B1 at 74 digits (level 20: 1.6 s, level 25: 16 s on H(170)'s part),
+// B1 at 74 digits (level 20: 1.6 s, level 25: 16 s on H(170)'s cofactor),
 // growing as the square of the digits (products of a few words).
 double secondesDUneCourbe(double B1, long d) { return 1.5e-6 * B1 * (d / 74.0) * (d / 74.0); }
 

@@ -43,7 +43,7 @@ double secondesDuCribleAttendues(long chiffres);
 // together and by their expected number of curves, at most a third of the
 // sieve's expected time; 0 where even the first would take more. A factor
 // of up to a third of the digits, not rare in the numerators of harmonic
-// sums, then comes out sooner: H(186)'s 81-digit part holds a 26-digit
+// sums, then comes out sooner: H(186)'s 81-digit cofactor holds a 26-digit
 // prime that level 25 finds in about 10 s on two cores, where the sieve
 // needs 30. The levels keep to the published rule of thumb, ECM to 2/9 to
 // 4/13 of the digits: 15 up to 67 digits, 20 up to 80, 25 up to 94, 30 up

@@ -76,7 +76,7 @@ TEST(Decomp, ListeDesPremiersPartagee) {
 
 TEST(Decomp, CommeLaDivisionParEssaisLitterale) {
     // Wherever trial division alone finishes: the same text. Random integers,
-    // products of two primes above the trial-division bound (PARI's part),
+    // products of two primes above the trial-division bound (PARI's share),
     // squares and powers, and the numerators and denominators of H(n) for
     // n <= 30 (OEIS A001008 / A002805).
     Facteurs f;
